@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <pwd.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "stand_in_shell.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr int desktop = 0x10, startMenu = 0x0B, programs = 0x02, programFiles = 0x26, personal = 0x05,
+              myPictures = 0x27, appData = 0x1A, commonAppData = 0x23, commonDocuments = 0x2E, localAppData = 0x1C;
+const std::string failed = "<failed>";
+
+// The stand-in in a temporary home with no XDG variables set.
+class StandIn : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setenv("HOME", home.path().c_str(), 1);
+        unsetenv("XDG_CONFIG_HOME");
+        unsetenv("XDG_DATA_HOME");
+    }
+
+    std::string ask(int csidl, BOOL create)
+    {
+        static StandInContext context;
+        loadStandInContext(context);
+        char path[MAX_PATH];
+        std::memset(path, '?', sizeof path);
+        const BOOL found = queryStandIn(context, path, csidl, create);
+        if (!found) {
+            EXPECT_STREQ(path, "") << "a failure leaves an empty string";
+        }
+        return found ? std::string(path) : failed;
+    }
+
+    void writeUserDirs(const std::string& content)
+    {
+        mkdir((home.path() + "/.config").c_str(), 0700);
+        writeFile(home.path() + "/.config/user-dirs.dirs", content);
+    }
+
+    static mode_t modeOf(const std::string& path)
+    {
+        struct stat status{};
+        stat(path.c_str(), &status);
+        return status.st_mode & 07777;
+    }
+
+    TempDir home;
+    const std::string h = home.path();
+};
+
+}  // namespace
+
+TEST_F(StandIn, EmptyHomeIsFilledOnCreateThenFound)
+{
+    const mode_t mask = umask(022);
+    const struct {
+        int csidl;
+        std::string path;
+        mode_t mode;
+    } rows[] = {
+        {desktop, h + "/Desktop", 0755},           {startMenu, h + "/.config/menus", 0700},
+        {programs, h + "/.local/share/applications", 0700}, {personal, h + "/Documents", 0755},
+        {myPictures, h + "/Pictures", 0755},       {appData, h + "/.config", 0700},
+        {commonDocuments, h + "/Public", 0755},    {localAppData, h + "/.local/share", 0700},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        EXPECT_EQ(ask(row.csidl, 0), row.path == h + "/.config" || row.path == h + "/.local/share" ? row.path : failed);
+        EXPECT_EQ(ask(row.csidl, 1), row.path);
+        EXPECT_EQ(ask(row.csidl, 0), row.path);
+        EXPECT_EQ(modeOf(row.path), row.mode);
+    }
+    EXPECT_EQ(modeOf(h + "/.local"), 0700u);
+    umask(mask);
+}
+
+TEST_F(StandIn, CodesWithoutANativeFolderAlwaysFail)
+{
+    for (int csidl : {0x25, 0x24, 0x2B, 0x0C, 0, -1, 0x7FFFFFFF}) {
+        EXPECT_EQ(ask(csidl, 0), failed) << csidl;
+        EXPECT_EQ(ask(csidl, 1), failed) << csidl;
+    }
+}
+
+TEST_F(StandIn, MachineWideFoldersAreReportedButNeverCreated)
+{
+    const struct stat none{};
+    for (auto [csidl, path] : {std::pair{programFiles, "/opt"}, std::pair{commonAppData, "/usr/share"}}) {
+        struct stat status = none;
+        const std::string expected = stat(path, &status) == 0 && S_ISDIR(status.st_mode) ? path : failed;
+        EXPECT_EQ(ask(csidl, 0), expected);
+        EXPECT_EQ(ask(csidl, 1), expected);
+    }
+}
+
+TEST_F(StandIn, XdgBaseVariablesCountOnlyWhenAbsolute)
+{
+    setenv("XDG_CONFIG_HOME", "relative/config", 1);
+    setenv("XDG_DATA_HOME", "", 1);
+    EXPECT_EQ(ask(appData, 1), h + "/.config");
+    EXPECT_EQ(ask(localAppData, 1), h + "/.local/share");
+
+    setenv("XDG_CONFIG_HOME", (h + "/cfg").c_str(), 1);
+    setenv("XDG_DATA_HOME", (h + "/data").c_str(), 1);
+    EXPECT_EQ(ask(startMenu, 1), h + "/cfg/menus");
+    EXPECT_EQ(ask(programs, 1), h + "/data/applications");
+    // user-dirs.dirs is looked for in the configured place
+    writeFile(h + "/cfg/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/from-cfg\"\n");
+    EXPECT_EQ(ask(desktop, 1), h + "/from-cfg");
+}
+
+TEST_F(StandIn, HomeFromThePasswordDatabaseWhenHomeIsNotAbsolute)
+{
+    setenv("HOME", "relative", 1);
+    StandInContext context;
+    loadStandInContext(context);
+    const passwd* entry = getpwuid(getuid());
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(std::string(context.home), entry->pw_dir);
+}
+
+TEST_F(StandIn, UserDirsFileDecidesTheUserFolders)
+{
+    writeUserDirs("# written by xdg-user-dirs-update\n"
+                  "XDG_DESKTOP_DIR=\"$HOME/Bureau\"\n"
+                  "  XDG_DOCUMENTS_DIR =\t\"/srv/docs\"  # trailing text is ignored\n"
+                  "XDG_PICTURES_DIR=\"$HOME\"\n"
+                  "XDG_PUBLICSHARE_DIR=\"$HOME/a\"\n"
+                  "XDG_PUBLICSHARE_DIR=\"$HOME/b\"\n"
+                  "XDG_DESKTOP_DIR=\"$HOMEWORK/x\"\n"
+                  "XDG_DESKTOP_DIR=\"relative\"\n");
+    EXPECT_EQ(ask(desktop, 0), failed);
+    EXPECT_EQ(ask(desktop, 1), h + "/Bureau");
+    EXPECT_EQ(ask(personal, 0), failed) << "an absolute folder outside home that is missing";
+    EXPECT_EQ(ask(myPictures, 0), h);
+    EXPECT_EQ(ask(commonDocuments, 1), h + "/b");
+}
+
+TEST_F(StandIn, MissingHomeIsNeverCreated)
+{
+    setenv("HOME", (h + "/gone").c_str(), 1);
+    for (int csidl : {desktop, appData, startMenu, localAppData}) {
+        EXPECT_EQ(ask(csidl, 1), failed) << csidl;
+    }
+    EXPECT_NE(access((h + "/gone").c_str(), F_OK), 0);
+}
+
+TEST_F(StandIn, FileInTheWayFailsTheCreateQuery)
+{
+    writeFile(h + "/Desktop", "not a folder");
+    writeFile(h + "/.local", "not a folder");
+    EXPECT_EQ(ask(desktop, 1), failed);
+    EXPECT_EQ(ask(programs, 1), failed);
+    EXPECT_EQ(readFile(h + "/Desktop"), "not a folder");
+}
+
+TEST_F(StandIn, PathsOf260CharactersFailAndAreNeverCut)
+{
+    // home + "/Desktop" is 259 characters in one home and 260 in the next
+    for (std::size_t length : {259u, 260u}) {
+        const std::string longHome = h + "/" + std::string(length - h.size() - 1 - 8, 'd');
+        ASSERT_EQ(mkdir(longHome.c_str(), 0700), 0);
+        setenv("HOME", longHome.c_str(), 1);
+        EXPECT_EQ(ask(desktop, 1), length == 259 ? longHome + "/Desktop" : failed);
+        EXPECT_EQ(access((longHome + "/Desktop").c_str(), F_OK) == 0, length == 259);
+    }
+}
+
+TEST(UserDirsReader, ReadsQuotingAndSurvivesAnySplitOfTheInput)
+{
+    const std::string text = "XDG_DESKTOP_DIR=\"$HOME/a \\\"b\\\" \\$c \\`d\\` \\\\e\"\n"
+                             "XDG_DOCUMENTS_DIR=\"/open quote\n"
+                             "XDG_PICTURES_DIR=\"\\$HOME/escaped\"\n"
+                             "XDG_PUBLICSHARE_DIR=\"$HOME/\"";
+    for (std::size_t split = 0; split <= text.size(); ++split) {
+        UserDirsReader reader;
+        reader.feed(text.data(), split);
+        reader.feed(text.data() + split, text.size() - split);
+        const UserDirValue& d = reader.value(UserDir::Desktop);
+        EXPECT_EQ(d.kind, UserDirValue::HomeRelative);
+        EXPECT_EQ(std::string(d.text), "a \"b\" $c `d` \\e");
+        EXPECT_EQ(reader.value(UserDir::Documents).kind, UserDirValue::Unset);
+        EXPECT_EQ(reader.value(UserDir::Pictures).kind, UserDirValue::Unset);
+        EXPECT_EQ(reader.value(UserDir::PublicShare).kind, UserDirValue::HomeRelative);
+        EXPECT_EQ(reader.value(UserDir::PublicShare).length, 0u);
+    }
+}
+
+// For files in the format xdg-user-dirs writes, the folder is the one that
+// the xdg-user-dir command prints (it sources the file as a shell script).
+TEST_F(StandIn, AgreesWithXdgUserDir)
+{
+    if (std::system("command -v xdg-user-dir >/dev/null") != 0) {
+        GTEST_SKIP() << "xdg-user-dir is not installed";
+    }
+    const std::string files[] = {
+        "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOCUMENTS_DIR=\"$HOME/My Documents\"\n"
+        "XDG_PICTURES_DIR=\"" + h + "/absolute pictures\"\nXDG_PUBLICSHARE_DIR=\"$HOME/\"\n",
+        "XDG_DESKTOP_DIR=\"$HOME/a\"\nXDG_DESKTOP_DIR=\"$HOME/b\"\n# XDG_DOCUMENTS_DIR=\"/no\"\n"
+        "XDG_DOCUMENTS_DIR=\"$HOME/say \\\"cheese\\\"\"\nXDG_PICTURES_DIR=\"$HOME/\\$HOME \\`id\\`\"\n"
+        "XDG_PUBLICSHARE_DIR=\"$HOME\"\n",
+    };
+    const std::pair<const char*, int> names[] = {
+        {"DESKTOP", desktop}, {"DOCUMENTS", personal}, {"PICTURES", myPictures}, {"PUBLICSHARE", commonDocuments}};
+    for (const std::string& file : files) {
+        writeUserDirs(file);
+        for (auto [name, csidl] : names) {
+            std::FILE* pipe = popen((std::string("xdg-user-dir ") + name).c_str(), "r");
+            char line[1024] = {};
+            ASSERT_NE(std::fgets(line, sizeof line, pipe), nullptr);
+            pclose(pipe);
+            std::string expected(line, std::strcspn(line, "\n"));
+            if (expected.size() > 1 && expected.back() == '/') {
+                expected.pop_back();
+            }
+            ASSERT_EQ(mkdir(expected.c_str(), 0700) == 0 || errno == EEXIST, true) << expected;
+            EXPECT_EQ(ask(csidl, 0), expected) << file;
+        }
+    }
+}
