@@ -1,4 +1,5 @@
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -7,6 +8,11 @@
 // Arguments are ignored: the report is the same whatever the command line.
 int main()
 {
+#ifdef SIGPIPE
+    // A reader that has gone away is a write error like any other: reported,
+    // with status 1, rather than the process dying of the signal.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     int writeError = writeReport(folderTable, SHGetSpecialFolderPathA, stdout);
     if (std::fflush(stdout) != 0 && writeError == 0) {
         writeError = errno != 0 ? errno : EIO;

@@ -1,7 +1,6 @@
 #include "stand_in_shell.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -40,11 +39,14 @@ const Mapping mappings[] = {
 // the whole would not fit a path: a path is never cut short.
 bool joinPath(char (&out)[MAX_PATH], const char* first, const char* second)
 {
-    const int length = std::snprintf(out, sizeof out, "%s%s", first, second);
-    if (length < 0 || length >= MAX_PATH) {
+    const std::size_t firstLength = std::strlen(first);
+    const std::size_t secondLength = std::strlen(second);
+    if (firstLength + secondLength >= MAX_PATH) {
         out[0] = '\0';
         return false;
     }
+    std::memcpy(out, first, firstLength);
+    std::memcpy(out + firstLength, second, secondLength + 1);
     return true;
 }
 
@@ -101,6 +103,18 @@ void readUserDirs(UserDirsReader& reader, const char* configHome)
         }
     }
     close(fd);
+}
+
+// Windows allows no control character in a path, and a line feed in one
+// would break the report's one line per folder.
+bool hasControlCharacter(const char* path)
+{
+    for (; *path != '\0'; ++path) {
+        if (static_cast<unsigned char>(*path) < 0x20) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool isDirectory(const char* path)
@@ -192,7 +206,7 @@ BOOL queryStandIn(const StandInContext& context, LPSTR path, int csidl, BOOL cre
         }
     }
     char folder[MAX_PATH];
-    if (mapping == nullptr || !resolve(context, *mapping, folder)) {
+    if (mapping == nullptr || !resolve(context, *mapping, folder) || hasControlCharacter(folder)) {
         return 0;
     }
     bool present = isDirectory(folder);

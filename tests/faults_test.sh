@@ -1,0 +1,189 @@
+#!/usr/bin/env bash
+# The built program under faults and bad input, each case in a fresh
+# temporary home.  Every case: no crash and no sanitizer report, status 0
+# (or 1 exactly when the report could not be written, with one line on
+# standard error and nothing else), fourteen well-formed lines in table
+# order, and nothing created but the folders the report names.
+#   faults_test.sh EXE
+set -uo pipefail
+exe=$(realpath "$1")
+nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+root=$(mktemp -d /tmp/folderreport-faults-XXXXXX)
+chmod 755 "$root"
+trap 'chmod -R u+rwx "$root"; rm -rf "$root"' EXIT
+failures=0
+fail() { echo "FAIL [$name] $*"; failures=$((failures + 1)); }
+
+names=(SYSTEM WINDOWS DESKTOPDIRECTORY STARTMENU PROGRAMS PROGRAM_FILES PROGRAM_FILES_COMMON
+       PERSONAL MYDOCUMENTS MYPICTURES APPDATA COMMON_APPDATA COMMON_DOCUMENTS LOCAL_APPDATA)
+
+# newcase NAME: a fresh home at $home (made, empty) for the next case.
+newcase() {
+    name=$1
+    home=$root/$name/home
+    mkdir -p "$home"
+}
+
+# check [STATUS]: runs "$@"-less checks on $out/$err/$status after a run.
+check() {
+    local want=${1:-0} i=0 line path
+    reported=()
+    [ "$status" = "$want" ] || fail "exit status $status, want $want"
+    if [ "$want" = 1 ]; then
+        [ "$(wc -l <"$err")" = 1 ] && grep -q '^folderreport: write error: ' "$err" || fail "stderr: $(cat "$err")"
+        return
+    fi
+    [ ! -s "$err" ] || fail "stderr: $(head -c 2000 "$err")"
+    [ "$(wc -l <"$out")" = 14 ] || fail "$(wc -l <"$out") lines"
+    while IFS= read -r line && [ "$i" -lt 14 ]; do
+        printf -v field '%-16s: ' "${names[i]}"
+        case $line in
+            "$field"/*) path=${line#"$field"} ;;
+            "${field}CREATED (/"*")") path=${line#"${field}CREATED ("}; path=${path%)} ;;
+            "${field}FAILED ()") path= ;;
+            *) fail "line $((i + 1)): $line"; path= ;;
+        esac
+        [ -z "$path" ] || [ -d "$path" ] || fail "reported folder is missing: $path"
+        [ -z "$path" ] || reported+=("$path")
+        i=$((i + 1))
+    done <"$out"
+    # Anything new in the case's directory must be a reported folder or one
+    # of its parents.
+    find "$root/$name" | sort >"$root/after"
+    comm -13 "$root/before" "$root/after" | while IFS= read -r new; do
+        for path in "${reported[@]}"; do
+            [ "$path" = "$new" ] || [ "${path#"$new"/}" != "$path" ] && continue 2
+        done
+        fail "created outside the report: $new"
+    done
+}
+
+# snapshot: what the case's directory holds before the program runs.
+snapshot() { find "$root/$name" | sort >"$root/before"; }
+
+# run [ENV=VALUE...]: the program with only that environment, as root.
+# runas ...: the same as the unprivileged user nobody.
+run() { runwith "" "$@"; }
+runas() { runwith nobody "$@"; }
+runwith() {
+    local who=$1; shift
+    out=$root/out err=$root/err
+    snapshot
+    if [ "$who" = nobody ]; then
+        "${nobody[@]}" env -i "$@" "$exe" >"$out" 2>"$err"
+    else
+        env -i "$@" "$exe" >"$out" 2>"$err"
+    fi
+    status=$?
+}
+
+# --- Home -------------------------------------------------------------------
+# nobody's password-database home, /nonexistent, stands in when HOME is not
+# an absolute path; it does not exist, so per-user rows fail.
+for value in unset "" relative/home; do
+    newcase "home-${value:-empty}"; chmod 777 "$home"
+    if [ "$value" = unset ]; then runas; else runas HOME="$value"; fi
+    check; grep -q "DESKTOPDIRECTORY: FAILED ()" "$out" || fail "per-user row found"
+done
+newcase home-missing; run HOME="$home/gone"; check
+[ ! -e "$home/gone" ] || fail "home was created"
+newcase home-file; echo x >"$home/file"; run HOME="$home/file"; check
+newcase home-read-only; mkdir -p "$home/.config"; chmod 755 "$home"
+runas HOME="$home"; check
+grep -q "APPDATA         : $home/.config$" "$out" || fail "existing folder not found"
+grep -q "PERSONAL        : FAILED ()" "$out" || fail "created in a read-only home"
+
+# --- XDG variables ------------------------------------------------------------
+long=/$(head -c 10240 /dev/zero | tr '\0' a)
+xdg=0
+for value in relative "" "$long" "$root/xdg-newline/a"$'\n'"b"; do
+    newcase "xdg-$((++xdg))"
+    run HOME="$home" XDG_CONFIG_HOME="$value" XDG_DATA_HOME="$value"; check
+done
+[ ! -e "$root/xdg-newline" ] || fail "created a path with a line feed"
+
+# --- user-dirs.dirs -----------------------------------------------------------
+userdirs() {  # userdirs NAME: a case whose user-dirs.dirs is written by the caller to $file
+    newcase "$1"; mkdir -p "$home/.config"; file=$home/.config/user-dirs.dirs
+}
+userdirs ud-empty; : >"$file"; run HOME="$home"; check
+userdirs ud-garbage; head -c 65536 /dev/urandom >"$file"; run HOME="$home"; check
+userdirs ud-10mb
+{ yes '# xdg-user-dirs-update writes comments like this one' | head -c 10000000; echo
+  echo 'XDG_DESKTOP_DIR="$HOME/last"'; } >"$file"
+run HOME="$home"; check; grep -q "DESKTOPDIRECTORY: CREATED ($home/last)" "$out" || fail "last line not read"
+userdirs ud-long-line
+{ printf 'XDG_DESKTOP_DIR="$HOME/'; head -c 102400 /dev/zero | tr '\0' d; echo '"'
+  echo 'XDG_PICTURES_DIR="$HOME/after"'; } >"$file"
+run HOME="$home"; check; grep -q "DESKTOPDIRECTORY: FAILED ()" "$out" || fail "too long a path not refused"
+grep -q "MYPICTURES      : CREATED ($home/after)" "$out" || fail "line after the long one not read"
+userdirs ud-unterminated; printf 'XDG_DESKTOP_DIR="$HOME/open\nXDG_PICTURES_DIR="$HOME/p' >"$file"
+run HOME="$home"; check; grep -q "CREATED ($home/Desktop)" "$out" || fail "unterminated value used"
+userdirs ud-home-no-slash; printf 'XDG_DESKTOP_DIR="$HOME"\nXDG_PICTURES_DIR="$HOMEx"\n' >"$file"
+run HOME="$home"; check; grep -q "DESKTOPDIRECTORY: $home$" "$out" && grep -q "CREATED ($home/Pictures)" "$out" || fail "\$HOME values"
+userdirs ud-repeated; printf 'XDG_DESKTOP_DIR="$HOME/a"\nXDG_DESKTOP_DIR="$HOME/b"\nXDG_DESKTOP_DIR=bad\n' >"$file"
+run HOME="$home"; check; grep -q "CREATED ($home/b)" "$out" || fail "last valid assignment does not win"
+userdirs ud-directory; mkdir "$file"; run HOME="$home"; check
+userdirs ud-dangling; ln -s "$home/nowhere" "$file"; run HOME="$home"; check
+userdirs ud-fifo; mkfifo "$file"; run HOME="$home"; check
+userdirs ud-unreadable; echo 'XDG_DESKTOP_DIR="$HOME/secret"' >"$file"; chmod 000 "$file"
+chown -R 65534:65534 "$home"; runas HOME="$home"; check; grep -q "CREATED ($home/Desktop)" "$out" || fail "unreadable file read"
+
+# --- Paths ----------------------------------------------------------------------
+for length in 259 260; do
+    userdirs "path-$length"
+    base=$root/path-$length/deep
+    component=$(head -c 100 /dev/zero | tr '\0' p)
+    target=$base; while [ $((${#target} + 101)) -lt "$length" ]; do target=$target/$component; done
+    target=$target/$(head -c $((length - ${#target} - 1)) /dev/zero | tr '\0' q)
+    [ "${#target}" = "$length" ] || fail "test set-up: ${#target} characters"
+    echo "XDG_DESKTOP_DIR=\"$target\"" >"$file"; run HOME="$home"; check
+    if [ "$length" = 259 ]; then grep -qF "CREATED ($target)" "$out" || fail "259 characters refused"
+    else grep -q "DESKTOPDIRECTORY: FAILED ()" "$out" && [ ! -e "$base" ] || fail "260 characters accepted"; fi
+done
+newcase path-file; echo x >"$home/Desktop"; run HOME="$home"; check
+grep -q "DESKTOPDIRECTORY: FAILED ()" "$out" || fail "file taken for a folder"
+newcase path-loop; ln -s Pictures "$home/Pictures"; ln -s Public "$home/Public"; run HOME="$home"; check
+grep -q "MYPICTURES      : FAILED ()" "$out" || fail "symlink loop taken for a folder"
+
+# --- Output ---------------------------------------------------------------------
+newcase out-closed; snapshot; env -i HOME="$home" "$exe" >&- 2>"$root/err"; status=$?; err=$root/err; check 1
+newcase out-full; snapshot; env -i HOME="$home" "$exe" >/dev/full 2>"$root/err"; status=$?; check 1
+newcase out-pipe; snapshot; err=$root/err
+# A pipe whose read end is already closed: no race with a reader exiting.
+ERR=$err python3 -c 'import os, subprocess, sys
+r, w = os.pipe(); os.close(r)
+sys.exit(subprocess.run(sys.argv[1:], stdout=w, stderr=open(os.environ["ERR"], "w")).returncode)' \
+    env -i HOME="$home" "$exe"
+status=$?; check 1
+grep -q 'Broken pipe' "$err" || fail "stderr: $(cat "$err")"
+
+# --- Arguments --------------------------------------------------------------------
+newcase args; run HOME="$home"; run HOME="$home"; cp "$out" "$root/args-plain"
+for args in none many empty invalid-utf8; do
+    case $args in
+        none) set -- ;;
+        many) set -- $(seq 10000) ;;
+        empty) set -- "" "" "" ;;
+        invalid-utf8) set -- $'\xff\xfe' $'\xc3\x28' $'\xed\xa0\x80' ;;
+    esac
+    snapshot; env -i HOME="$home" "$exe" "$@" >"$out" 2>"$err"; status=$?
+    check; cmp -s "$out" "$root/args-plain" || fail "arguments ($args) changed the report"
+done
+
+# --- Load -------------------------------------------------------------------------
+newcase load; snapshot
+for i in 1 2 3 4 5 6 7 8; do env -i HOME="$home" "$exe" >"$root/load-$i" 2>&1 & done
+wait
+for i in 1 2 3 4 5 6 7 8; do
+    out=$root/load-$i err=/dev/null status=0
+    check
+    grep -E '^(DESKTOPDIRECTORY|STARTMENU|PROGRAMS|PERSONAL|MYPICTURES|APPDATA|COMMON_DOCUMENTS|LOCAL_APPDATA) *: FAILED' "$out" &&
+        fail "run $i lost a race"
+done
+for d in Desktop Documents Pictures Public .config/menus .local/share/applications; do
+    [ -d "$home/$d" ] || fail "$d missing after concurrent runs"
+done
+
+echo "$failures failure(s)"
+[ "$failures" -eq 0 ]
