@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# The manual page, the installed tree and the release packages, checked
+# against what the built program does.
+#   package_test.sh SOURCE_DIR VERSION
+set -uo pipefail
+source_dir=$(realpath "$1")
+version=$2
+for tool in mandoc wrestool dpkg-deb cpack python3; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "no $tool: scripts/install-deps installs it"
+        [ "${CI-}" = true ] && exit 1 || exit 77
+    fi
+done
+cd "$source_dir"
+work=$(mktemp -d /tmp/folderreport-package-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+report() {  # report PROGRAM: its report in the new, empty home made by newhome
+    env -i HOME="$home" "$1"
+}
+newhome() { home=$(mktemp -d "$work/home-XXXXXX"); }
+
+# --- The manual page -------------------------------------------------------------
+page=man/folderreport.1
+lint=$(mandoc -T lint -W warning "$page" 2>&1) || fail "mandoc lint: $lint"
+rendered=$(man -l "$page" 2>"$work/man-err") && grep -q '^NAME' <<<"$rendered" || fail "man -l does not render it"
+[ ! -s "$work/man-err" ] || fail "man -l: $(cat "$work/man-err")"
+
+newhome; actual=$(report build/host/folderreport)
+example=$(sed -n '/^\.Sh EXAMPLES/,/^\.Ed/p' "$page" | sed -n '/^\$ folderreport$/,/^\.Ed/p' | sed '1d;$d')
+[ "${example//\/home\/ada/$home}" = "$actual" ] || fail "the example is not what the program prints:"$'\n'"$actual"
+
+# The folder table: names in report order, the codes of the program's table,
+# and each folder where the program finds or creates it.
+i=0
+while read -r _ name _ code _ folder; do
+    i=$((i + 1))
+    line=$(sed -n "${i}p" <<<"$actual")
+    [ "${line%%[ :]*}" = "$name" ] || fail "row $i: the page says $name, the program $line"
+    hex=$(grep -o "{0x[0-9A-F]*, \"$name\"}" src/folder_table.cpp | sed 's/{\(0x[0-9A-F]*\),.*/\1/')
+    [ -n "$hex" ] && [ $((hex)) = "$code" ] || fail "$name: the page says code $code, the program ${hex:-nothing}"
+    case $folder in
+        none) want="FAILED ()" ;;
+        *) folder=${folder#Pa }; want=${folder//\$HOME/$home} ;;
+    esac
+    [[ $line == *": $want" || $line == *": CREATED ($want)" ]] || fail "$name: the page says $want, the program $line"
+done < <(sed -n '/^\.Bl -column/,/^\.El/p' "$page" | grep '^\.It [A-Z_]* Ta')
+[ "$i" = 14 ] || fail "the page's table has $i rows"
+
+# --- The installed tree ----------------------------------------------------------
+cmake --install build/host --prefix "$work/prefix" >/dev/null || fail "cmake --install"
+for file in bin/folderreport share/man/man1/folderreport.1 share/doc/folderreport/README.md share/doc/folderreport/LICENSE; do
+    [ -f "$work/prefix/$file" ] || fail "not installed: $file"
+done
+newhome; [ "$(report "$work/prefix/bin/folderreport" | wc -l)" = 14 ] || fail "the installed program does not report"
+
+# --- The .deb and the .tar.gz -----------------------------------------------------
+files="bin/folderreport
+share/doc/folderreport/LICENSE
+share/doc/folderreport/README.md
+share/man/man1/folderreport.1"
+{ cpack --preset deb && cpack --preset tgz; } >"$work/cpack.log" 2>&1 || fail "cpack: $(cat "$work/cpack.log")"
+arch=$(dpkg --print-architecture)
+deb=build/packages/folderreport_${version}_$arch.deb
+field() { dpkg-deb --field "$deb" "$1"; }
+[ "$(field Package)" = folderreport ] || fail "Package: $(field Package)"
+[ "$(field Version)" = "$version" ] || fail "Version: $(field Version)"
+[ "$(field Architecture)" = "$arch" ] || fail "Architecture: $(field Architecture)"
+# The program needs the C library alone, so that is all it may depend on.
+[[ $(field Depends) =~ ^libc6\ \(\>=\ [0-9.]+\)$ ]] || fail "Depends: $(field Depends)"
+[ "$(dpkg-deb -c "$deb" | awk '!/\/$/ { sub("^\\./usr/", "", $6); print $6 }' | sort)" = "$files" ] ||
+    fail "the .deb holds: $(dpkg-deb -c "$deb")"
+dpkg-deb -x "$deb" "$work/root"
+newhome; [ "$(report "$work/root/usr/bin/folderreport" | wc -l)" = 14 ] || fail "the .deb's program does not report"
+tarball=build/packages/folderreport-$version-Linux.tar.gz
+[ "$(tar tzf "$tarball" | grep -v '/$' | sed "s|^folderreport-$version-Linux/||" | sort)" = "$files" ] ||
+    fail "the .tar.gz holds: $(tar tzf "$tarball")"
+
+# --- The .zip of the Windows program ----------------------------------------------
+if cpack --preset zip >"$work/cpack.log" 2>&1; then
+    zip=build/packages/folderreport-$version-win32.zip
+    python3 -m zipfile -e "$zip" "$work/zip"
+    top=$work/zip/folderreport-$version-win32
+    [ "$(ls "$top" | sort | tr '\n' ' ')" = "LICENSE README.md folderreport.exe " ] || fail "the .zip holds: $(ls -R "$work/zip")"
+    tests/windows/image_test.sh "$top/folderreport.exe" win32 >/dev/null || fail "the .zip's program: $(tests/windows/image_test.sh "$top/folderreport.exe" win32)"
+    wrestool -x --raw --type=version "$top/folderreport.exe" >"$work/version.res" || fail "no version resource"
+    # The strings of the version resource (UTF-16) and its fixed file version.
+    python3 - "$work/version.res" "$version" <<'PY' || fail "version resource"
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+want = sys.argv[2]
+def string(key):
+    at = data.find((key + "\0").encode("utf-16-le"))
+    if at < 0:
+        return None
+    at += len(key) * 2 + 2
+    at += -at % 4  # values are aligned to 32 bits
+    end = at
+    while data[end:end + 2] != b"\0\0":
+        end += 2
+    return data[at:end].decode("utf-16-le")
+fixed = data.find(struct.pack("<I", 0xFEEF04BD))
+ms, ls = struct.unpack_from("<II", data, fixed + 8)
+numbers = "%d.%d.%d" % (ms >> 16, ms & 0xFFFF, ls >> 16)
+found = {k: string(k) for k in ("FileVersion", "ProductVersion", "ProductName", "FileDescription", "LegalCopyright")}
+ok = (found["FileVersion"] == want and found["ProductVersion"] == want and numbers == want
+      and found["ProductName"] == "folderreport" and found["FileDescription"]
+      and found["LegalCopyright"].startswith("Copyright"))
+print(found, numbers)
+sys.exit(0 if ok else 1)
+PY
+else
+    fail "cpack zip (is build/win32 built?): $(cat "$work/cpack.log")"
+fi
+
+echo "$failures failure(s)"
+[ "$failures" -eq 0 ]
