@@ -175,6 +175,21 @@ TEST_F(StandIn, PathsOf260CharactersFailAndAreNeverCut)
     }
 }
 
+TEST_F(StandIn, HomeTooLongForItsBaseDirectoriesFailsThem)
+{
+    const std::string longHome = h + "/" + std::string(255 - h.size() - 1, 'h');
+    ASSERT_EQ(mkdir(longHome.c_str(), 0700), 0);
+    setenv("HOME", longHome.c_str(), 1);
+    for (auto [csidl, stray] : {std::pair{startMenu, "/menus"}, std::pair{programs, "/applications"}}) {
+        const bool strayBefore = access(stray, F_OK) == 0;
+        EXPECT_EQ(ask(csidl, 1), failed) << csidl;
+        if (!strayBefore && access(stray, F_OK) == 0) {
+            ADD_FAILURE() << "created " << stray;
+            rmdir(stray);
+        }
+    }
+}
+
 TEST(UserDirsReader, ReadsQuotingAndSurvivesAnySplitOfTheInput)
 {
     const std::string text = "XDG_DESKTOP_DIR=\"$HOME/a \\\"b\\\" \\$c \\`d\\` \\\\e\"\n"

@@ -13,7 +13,7 @@ namespace {
 
 // Where a folder code leads on a POSIX desktop: the native folder holding the
 // same kind of content, after the XDG base-directory and user-dirs rules.
-enum class Base : unsigned char { None, Fixed, ConfigHome, DataHome, UserDirectory };
+enum class Base : unsigned char { Fixed, ConfigHome, DataHome, UserDirectory };
 
 struct Mapping {
     int csidl;
@@ -35,18 +35,19 @@ const Mapping mappings[] = {
     {0x1C, Base::DataHome, "", {}},
 };
 
-// Writes `first` then `second` into `out`; false, with `out` emptied, when
-// the whole would not fit a path: a path is never cut short.
-bool joinPath(char (&out)[MAX_PATH], const char* first, const char* second)
+// Writes `first`, `second` and `third` one after the other into `out`; false,
+// with `out` emptied, when the whole would not fit a path: a path is never
+// cut short.
+bool joinPath(char (&out)[MAX_PATH], const char* first, const char* second, const char* third = "")
 {
-    const std::size_t firstLength = std::strlen(first);
-    const std::size_t secondLength = std::strlen(second);
-    if (firstLength + secondLength >= MAX_PATH) {
+    const std::size_t lengths[] = {std::strlen(first), std::strlen(second), std::strlen(third)};
+    if (lengths[0] + lengths[1] + lengths[2] >= MAX_PATH) {
         out[0] = '\0';
         return false;
     }
-    std::memcpy(out, first, firstLength);
-    std::memcpy(out + firstLength, second, secondLength + 1);
+    std::memcpy(out, first, lengths[0]);
+    std::memcpy(out + lengths[0], second, lengths[1]);
+    std::memcpy(out + lengths[0] + lengths[1], third, lengths[2] + 1);
     return true;
 }
 
@@ -146,38 +147,25 @@ bool makeDirectories(const char* path, std::size_t keep, mode_t mode)
 // The folder `mapping` leads to, or false when there is none or it is too long.
 bool resolve(const StandInContext& context, const Mapping& mapping, char (&out)[MAX_PATH])
 {
-    switch (mapping.base) {
-    case Base::None:
-        return false;
-    case Base::Fixed:
+    if (mapping.base == Base::Fixed) {
         return joinPath(out, mapping.text, "");
-    case Base::ConfigHome:
-        return context.home[0] != '\0' && context.configHome[0] != '\0' &&
-               joinPath(out, context.configHome, mapping.text);
-    case Base::DataHome:
-        return context.home[0] != '\0' && context.dataHome[0] != '\0' &&
-               joinPath(out, context.dataHome, mapping.text);
-    case Base::UserDirectory: {
-        if (context.home[0] == '\0') {
-            return false;
-        }
-        const UserDirValue& value = context.userDirs.value(mapping.userDir);
-        char relative[MAX_PATH];
-        switch (value.kind) {
-        case UserDirValue::Unset:
-            return joinPath(relative, "/", mapping.text) && joinPath(out, context.home, relative);
-        case UserDirValue::HomeRelative:
-            if (value.length == 0) {
-                return joinPath(out, context.home, "");
-            }
-            return !value.tooLong && joinPath(relative, "/", value.text) && joinPath(out, context.home, relative);
-        case UserDirValue::Absolute:
-            return !value.tooLong && joinPath(out, value.text, "");
-        }
+    }
+    if (context.home[0] == '\0') {
+        return false;  // every per-user folder needs a home
+    }
+    if (mapping.base != Base::UserDirectory) {
+        const char* base = mapping.base == Base::ConfigHome ? context.configHome : context.dataHome;
+        return base[0] != '\0' && joinPath(out, base, mapping.text);  // empty: too long a home
+    }
+    const UserDirValue& value = context.userDirs.value(mapping.userDir);
+    if (value.tooLong) {
         return false;
     }
+    if (value.kind == UserDirValue::Absolute) {
+        return joinPath(out, value.text, "");
     }
-    return false;
+    const char* relative = value.kind == UserDirValue::Unset ? mapping.text : value.text;
+    return relative[0] == '\0' ? joinPath(out, context.home, "") : joinPath(out, context.home, "/", relative);
 }
 
 }  // namespace
