@@ -6,13 +6,12 @@
 # order, and nothing created but the folders the report names.
 #   faults_test.sh EXE
 set -uo pipefail
+source "$(dirname "$0")/checks.sh"
 exe=$(realpath "$1")
 nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups)
 root=$(mktemp -d /tmp/folderreport-faults-XXXXXX)
 chmod 755 "$root"
 trap 'chmod -R u+rwx "$root"; rm -rf "$root"' EXIT
-failures=0
-fail() { echo "FAIL [$name] $*"; failures=$((failures + 1)); }
 
 names=(SYSTEM WINDOWS DESKTOPDIRECTORY STARTMENU PROGRAMS PROGRAM_FILES PROGRAM_FILES_COMMON
        PERSONAL MYDOCUMENTS MYPICTURES APPDATA COMMON_APPDATA COMMON_DOCUMENTS LOCAL_APPDATA)
@@ -185,5 +184,4 @@ for d in Desktop Documents Pictures Public .config/menus .local/share/applicatio
     [ -d "$home/$d" ] || fail "$d missing after concurrent runs"
 done
 
-echo "$failures failure(s)"
-[ "$failures" -eq 0 ]
+finish

@@ -3,19 +3,15 @@
 # against what the built program does.
 #   package_test.sh SOURCE_DIR VERSION
 set -uo pipefail
+source "$(dirname "$0")/checks.sh"
 source_dir=$(realpath "$1")
 version=$2
 for tool in mandoc wrestool dpkg-deb cpack python3; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "no $tool: scripts/install-deps installs it"
-        [ "${CI-}" = true ] && exit 1 || exit 77
-    fi
+    command -v "$tool" >/dev/null || missing "no $tool: scripts/install-deps installs it"
 done
 cd "$source_dir"
 work=$(mktemp -d /tmp/folderreport-package-XXXXXX)
 trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 report() {  # report PROGRAM: its report in the new, empty home made by newhome
     env -i HOME="$home" "$1"
 }
@@ -34,17 +30,17 @@ example=$(sed -n '/^\.Sh EXAMPLES/,/^\.Ed/p' "$page" | sed -n '/^\$ folderreport
 # The folder table: names in report order, the codes of the program's table,
 # and each folder where the program finds or creates it.
 i=0
-while read -r _ name _ code _ folder; do
+while read -r _ row _ code _ folder; do
     i=$((i + 1))
     line=$(sed -n "${i}p" <<<"$actual")
-    [ "${line%%[ :]*}" = "$name" ] || fail "row $i: the page says $name, the program $line"
-    hex=$(grep -o "{0x[0-9A-F]*, \"$name\"}" src/folder_table.cpp | sed 's/{\(0x[0-9A-F]*\),.*/\1/')
-    [ -n "$hex" ] && [ $((hex)) = "$code" ] || fail "$name: the page says code $code, the program ${hex:-nothing}"
+    [ "${line%%[ :]*}" = "$row" ] || fail "row $i: the page says $row, the program $line"
+    hex=$(grep -o "{0x[0-9A-F]*, \"$row\"}" src/folder_table.cpp | sed 's/{\(0x[0-9A-F]*\),.*/\1/')
+    [ -n "$hex" ] && [ $((hex)) = "$code" ] || fail "$row: the page says code $code, the program ${hex:-nothing}"
     case $folder in
         none) want="FAILED ()" ;;
         *) folder=${folder#Pa }; want=${folder//\$HOME/$home} ;;
     esac
-    [[ $line == *": $want" || $line == *": CREATED ($want)" ]] || fail "$name: the page says $want, the program $line"
+    [[ $line == *": $want" || $line == *": CREATED ($want)" ]] || fail "$row: the page says $want, the program $line"
 done < <(sed -n '/^\.Bl -column/,/^\.El/p' "$page" | grep '^\.It [A-Z_]* Ta')
 [ "$i" = 14 ] || fail "the page's table has $i rows"
 
@@ -114,5 +110,4 @@ else
     fail "cpack zip (is build/win32 built?): $(cat "$work/cpack.log")"
 fi
 
-echo "$failures failure(s)"
-[ "$failures" -eq 0 ]
+finish

@@ -2,13 +2,11 @@
 # Cross-builds the Windows executable of one preset (win32 or win64) from
 # this source tree, for the image and Wine tests.
 set -uo pipefail
+source "$(dirname "$0")/../checks.sh"
 preset=$1
 case $preset in
     win32) compiler=i686-w64-mingw32-g++ ;;
     win64) compiler=x86_64-w64-mingw32-g++ ;;
 esac
-if ! command -v "$compiler" >/dev/null; then
-    echo "no $compiler: scripts/install-deps installs it"
-    [ "${CI-}" = true ] && exit 1 || exit 77
-fi
+command -v "$compiler" >/dev/null || missing "no $compiler: scripts/install-deps installs it"
 cd "$(dirname "$0")/../.." && cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"

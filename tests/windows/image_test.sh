@@ -5,23 +5,17 @@
 # msvcrt.dll, nothing else.
 #   image_test.sh EXE win32|win64
 set -uo pipefail
+source "$(dirname "$0")/../checks.sh"
 exe=$1
 case $2 in
     win32) triplet=i686-w64-mingw32 format=pei-i386 magic='010b	(PE32)' ;;
     win64) triplet=x86_64-w64-mingw32 format=pei-x86-64 magic='020b	(PE32+)' ;;
 esac
 objdump=$triplet-objdump
-if ! command -v "$objdump" >/dev/null || [ ! -f "$exe" ]; then
-    echo "no $objdump or no $exe"
-    [ "${CI-}" = true ] && exit 1 || exit 77
-fi
+command -v "$objdump" >/dev/null && [ -f "$exe" ] || missing "no $objdump or no $exe"
 
-failures=0
 expect() {  # expect DESCRIPTION ACTUAL WANTED
-    if [ "$2" != "$3" ]; then
-        printf 'FAIL %s\n  got:  %s\n  want: %s\n' "$1" "$2" "$3"
-        failures=$((failures + 1))
-    fi
+    [ "$2" = "$3" ] || fail "$(printf '%s\n  got:  %s\n  want: %s' "$1" "$2" "$3")"
 }
 
 headers=$("$objdump" -p "$exe")
@@ -35,5 +29,5 @@ expect "SHELL32 imports" "$(awk '{print $3}' <<<"$shell32")" "SHGetSpecialFolder
 size=$(stat -c %s "$exe")
 [ "$size" -le 65536 ] || expect "size at most 64 KiB" "$size" "<= 65536"
 
-echo "$exe: $size bytes, $failures failure(s)"
-[ "$failures" -eq 0 ]
+echo "$exe: $size bytes"
+finish

@@ -3,20 +3,16 @@
 # 64-bit Wine, in a prefix and a home of its own that are removed at the end.
 #   wine_test.sh EXE
 set -uo pipefail
+source "$(dirname "$0")/../checks.sh"
 exe=$(realpath "$1")
 wine_run=$(dirname "$0")/../../scripts/wine-run
-if [ ! -x /usr/lib/wine/wine64 ] || [ ! -f "$exe" ]; then
-    echo "no 64-bit Wine or no $exe"
-    [ "${CI-}" = true ] && exit 1 || exit 77
-fi
+[ -x /usr/lib/wine/wine64 ] && [ -f "$exe" ] || missing "no 64-bit Wine or no $exe"
 
 work=$(mktemp -d /tmp/folderreport-wine-XXXXXX)
 export HOME=$work/home WINEPREFIX=$work/prefix  # Wine links profile folders into HOME
 mkdir -p "$HOME"
 trap '"$wine_run" --stop; rm -rf "$work"' EXIT
 
-failures=0
-fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 report() {  # report FILE: runs the program, its output into FILE
     "$wine_run" "$exe" >"$1" 2>"$work/err"
     local status=$?
@@ -66,5 +62,4 @@ report "$work/third"
 "$wine_run" "$exe" | cat >"$work/piped"
 cmp -s "$work/third" "$work/piped" || fail "piped output differs"
 
-echo "$failures failure(s)"
-[ "$failures" -eq 0 ]
+finish
