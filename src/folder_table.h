@@ -8,6 +8,9 @@ struct FolderEntry {
     const char* name;
 };
 
-// Rows in report order, ended by a row whose csidl is -1 (its name is null
-// and never read).  There is no count: readers stop at that row.
+// The code of the row that ends the table; no folder has it.
+constexpr std::int32_t endOfTable = -1;
+
+// Rows in report order, ended by a row whose csidl is endOfTable (its name
+// is null and never read).  There is no count: readers stop at that row.
 extern const FolderEntry folderTable[15];

@@ -26,7 +26,7 @@ bool ask(SpecialFolderQuery query, int csidl, BOOL create)
 int writeReport(const FolderEntry* table, SpecialFolderQuery query, std::FILE* out)
 {
     int writeError = 0;
-    for (const FolderEntry* row = table; row->csidl != -1; ++row) {
+    for (const FolderEntry* row = table; row->csidl != endOfTable; ++row) {
         const char* format = foundFormat;
         if (!ask(query, row->csidl, 0)) {
             format = ask(query, row->csidl, 1) ? createdFormat : failedFormat;

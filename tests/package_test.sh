@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # The manual page, the installed tree and the release packages, checked
 # against what the built program does.
-#   package_test.sh SOURCE_DIR VERSION
+#   package_test.sh SOURCE_DIR VERSION BINARY_DIR WIN32_BINARY_DIR PROGRAM FOLDER_LIST
 set -uo pipefail
 source "$(dirname "$0")/checks.sh"
-source_dir=$(realpath "$1")
-version=$2
+source_dir=$(realpath "$1") version=$2 binary_dir=$3 win32_dir=$4 program=$5 folder_list=$6
 for tool in mandoc wrestool dpkg-deb cpack python3; do
     command -v "$tool" >/dev/null || missing "no $tool: scripts/install-deps installs it"
 done
+[ -f "$win32_dir/CPackConfig.cmake" ] || missing "no win32 tree at $win32_dir: it is built with the tests where i686-w64-mingw32-g++ was found"
 cd "$source_dir"
-work=$(mktemp -d /tmp/folderreport-package-XXXXXX)
+work=$(mktemp -d -t folderreport-package-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 report() {  # report PROGRAM: its report in the new, empty home made by newhome
     env -i HOME="$home" "$1"
@@ -23,19 +23,20 @@ lint=$(mandoc -T lint -W warning "$page" 2>&1) || fail "mandoc lint: $lint"
 rendered=$(man -l "$page" 2>"$work/man-err") && grep -q '^NAME' <<<"$rendered" || fail "man -l does not render it"
 [ ! -s "$work/man-err" ] || fail "man -l: $(cat "$work/man-err")"
 
-newhome; actual=$(report build/host/folderreport)
+newhome; actual=$(report "$program")
 example=$(sed -n '/^\.Sh EXAMPLES/,/^\.Ed/p' "$page" | sed -n '/^\$ folderreport$/,/^\.Ed/p' | sed '1d;$d')
 [ "${example//\/home\/ada/$home}" = "$actual" ] || fail "the example is not what the program prints:"$'\n'"$actual"
 
 # The folder table: names in report order, the codes of the program's table,
 # and each folder where the program finds or creates it.
+"$folder_list" >"$work/table"
 i=0
 while read -r _ row _ code _ folder; do
     i=$((i + 1))
     line=$(sed -n "${i}p" <<<"$actual")
     [ "${line%%[ :]*}" = "$row" ] || fail "row $i: the page says $row, the program $line"
-    hex=$(grep -o "{0x[0-9A-F]*, \"$row\"}" src/folder_table.cpp | sed 's/{\(0x[0-9A-F]*\),.*/\1/')
-    [ -n "$hex" ] && [ $((hex)) = "$code" ] || fail "$row: the page says code $code, the program ${hex:-nothing}"
+    [ "$(sed -n "${i}p" "$work/table")" = "$row $code" ] ||
+        fail "row $i: the page says $row $code, the program's table $(sed -n "${i}p" "$work/table")"
     case $folder in
         none) want="FAILED ()" ;;
         *) folder=${folder#Pa }; want=${folder//\$HOME/$home} ;;
@@ -45,7 +46,7 @@ done < <(sed -n '/^\.Bl -column/,/^\.El/p' "$page" | grep '^\.It [A-Z_]* Ta')
 [ "$i" = 14 ] || fail "the page's table has $i rows"
 
 # --- The installed tree ----------------------------------------------------------
-cmake --install build/host --prefix "$work/prefix" >/dev/null || fail "cmake --install"
+cmake --install "$binary_dir" --prefix "$work/prefix" >/dev/null || fail "cmake --install"
 for file in bin/folderreport share/man/man1/folderreport.1 share/doc/folderreport/README.md share/doc/folderreport/LICENSE; do
     [ -f "$work/prefix/$file" ] || fail "not installed: $file"
 done
@@ -56,9 +57,11 @@ files="bin/folderreport
 share/doc/folderreport/LICENSE
 share/doc/folderreport/README.md
 share/man/man1/folderreport.1"
-{ cpack --preset deb && cpack --preset tgz; } >"$work/cpack.log" 2>&1 || fail "cpack: $(cat "$work/cpack.log")"
+packages=$work/packages
+cpack -G "DEB;TGZ" --config "$binary_dir/CPackConfig.cmake" -B "$packages" >"$work/cpack.log" 2>&1 ||
+    fail "cpack: $(cat "$work/cpack.log")"
 arch=$(dpkg --print-architecture)
-deb=build/packages/folderreport_${version}_$arch.deb
+deb=$packages/folderreport_${version}_$arch.deb
 field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(field Package)" = folderreport ] || fail "Package: $(field Package)"
 [ "$(field Version)" = "$version" ] || fail "Version: $(field Version)"
@@ -69,17 +72,17 @@ field() { dpkg-deb --field "$deb" "$1"; }
     fail "the .deb holds: $(dpkg-deb -c "$deb")"
 dpkg-deb -x "$deb" "$work/root"
 newhome; [ "$(report "$work/root/usr/bin/folderreport" | wc -l)" = 14 ] || fail "the .deb's program does not report"
-tarball=build/packages/folderreport-$version-Linux.tar.gz
+tarball=$packages/folderreport-$version-Linux.tar.gz
 [ "$(tar tzf "$tarball" | grep -v '/$' | sed "s|^folderreport-$version-Linux/||" | sort)" = "$files" ] ||
     fail "the .tar.gz holds: $(tar tzf "$tarball")"
 
 # --- The .zip of the Windows program ----------------------------------------------
-if cpack --preset zip >"$work/cpack.log" 2>&1; then
-    zip=build/packages/folderreport-$version-win32.zip
+if cpack -G ZIP --config "$win32_dir/CPackConfig.cmake" -B "$packages" >"$work/cpack.log" 2>&1; then
+    zip=$packages/folderreport-$version-win32.zip
     python3 -m zipfile -e "$zip" "$work/zip"
     top=$work/zip/folderreport-$version-win32
     [ "$(ls "$top" | sort | tr '\n' ' ')" = "LICENSE README.md folderreport.exe " ] || fail "the .zip holds: $(ls -R "$work/zip")"
-    tests/windows/image_test.sh "$top/folderreport.exe" win32 >/dev/null || fail "the .zip's program: $(tests/windows/image_test.sh "$top/folderreport.exe" win32)"
+    image=$(tests/windows/image_test.sh "$top/folderreport.exe" i686-w64-mingw32) || fail "the .zip's program: $image"
     wrestool -x --raw --type=version "$top/folderreport.exe" >"$work/version.res" || fail "no version resource"
     # The strings of the version resource (UTF-16) and its fixed file version.
     python3 - "$work/version.res" "$version" <<'PY' || fail "version resource"
@@ -107,7 +110,7 @@ print(found, numbers)
 sys.exit(0 if ok else 1)
 PY
 else
-    fail "cpack zip (is build/win32 built?): $(cat "$work/cpack.log")"
+    fail "cpack zip: $(cat "$work/cpack.log")"
 fi
 
 finish

@@ -9,12 +9,6 @@
 
 namespace {
 
-// What the report says of a machine-wide folder, which tests never create.
-std::string machineWide(const std::string& path)
-{
-    return access(path.c_str(), F_OK) == 0 ? path : "FAILED ()";
-}
-
 struct ProgramRun {
     int status;
     std::string out;
@@ -37,6 +31,9 @@ ProgramRun runProgram(const std::string& home, const std::string& args = "", con
 
 TEST(Program, FreshHomeGetsItsFoldersCreatedThenFound)
 {
+    // The machine-wide folders of any Debian-like system.
+    ASSERT_EQ(access("/opt", F_OK), 0);
+    ASSERT_EQ(access("/usr/share", F_OK), 0);
     TempDir home;
     const std::string h = home.path();
     const std::string first = runProgram(h).out;
@@ -46,13 +43,13 @@ TEST(Program, FreshHomeGetsItsFoldersCreatedThenFound)
               "DESKTOPDIRECTORY: CREATED (" + h + "/Desktop)\n"
               "STARTMENU       : CREATED (" + h + "/.config/menus)\n"
               "PROGRAMS        : CREATED (" + h + "/.local/share/applications)\n"
-              "PROGRAM_FILES   : " + machineWide("/opt") + "\n"
+              "PROGRAM_FILES   : /opt\n"
               "PROGRAM_FILES_COMMON: FAILED ()\n"
               "PERSONAL        : CREATED (" + h + "/Documents)\n"
               "MYDOCUMENTS     : FAILED ()\n"
               "MYPICTURES      : CREATED (" + h + "/Pictures)\n"
               "APPDATA         : " + h + "/.config\n"
-              "COMMON_APPDATA  : " + machineWide("/usr/share") + "\n"
+              "COMMON_APPDATA  : /usr/share\n"
               "COMMON_DOCUMENTS: CREATED (" + h + "/Public)\n"
               "LOCAL_APPDATA   : " + h + "/.local/share\n");
     const ProgramRun second = runProgram(h);
@@ -79,21 +76,5 @@ TEST(Program, UnwritableOutputIsAnError)
     const ProgramRun full = runProgram(home.path(), "", "/dev/full");
     EXPECT_EQ(full.status, 1);
     EXPECT_EQ(full.err, "folderreport: write error: No space left on device\n");
+    EXPECT_EQ(access((home.path() + "/Public").c_str(), F_OK), 0) << "a failed write stopped the walk";
 }
-
-#if !defined(__SANITIZE_ADDRESS__)
-TEST(Program, LoadsNoLibraryButTheCLibrary)
-{
-    std::FILE* pipe = popen("readelf -d " FOLDERREPORT_EXE, "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string needed;
-    char line[512];
-    while (std::fgets(line, sizeof line, pipe) != nullptr) {
-        if (std::strstr(line, "(NEEDED)") != nullptr) {
-            needed += std::strchr(line, '[');
-        }
-    }
-    EXPECT_EQ(pclose(pipe), 0);
-    EXPECT_EQ(needed, "[libc.so.6]\n");
-}
-#endif

@@ -6,25 +6,45 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <optional>
 #include <string>
 
+#include "folder_codes.h"
 #include "stand_in_shell.h"
 #include "test_support.h"
 
 namespace {
 
-constexpr int desktop = 0x10, startMenu = 0x0B, programs = 0x02, programFiles = 0x26, personal = 0x05,
-              myPictures = 0x27, appData = 0x1A, commonAppData = 0x23, commonDocuments = 0x2E, localAppData = 0x1C;
+using namespace csidl;
 const std::string failed = "<failed>";
 
-// The stand-in in a temporary home with no XDG variables set.
+// The stand-in in a temporary home with no XDG variables set; the variables
+// the test changes are put back afterwards.
 class StandIn : public ::testing::Test {
 protected:
+    static constexpr const char* variables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"};
+
     void SetUp() override
     {
+        for (std::size_t i = 0; i < std::size(variables); ++i) {
+            const char* value = std::getenv(variables[i]);
+            saved[i] = value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+        }
         setenv("HOME", home.path().c_str(), 1);
         unsetenv("XDG_CONFIG_HOME");
         unsetenv("XDG_DATA_HOME");
+    }
+
+    void TearDown() override
+    {
+        for (std::size_t i = 0; i < std::size(variables); ++i) {
+            if (saved[i]) {
+                setenv(variables[i], saved[i]->c_str(), 1);
+            } else {
+                unsetenv(variables[i]);
+            }
+        }
     }
 
     std::string ask(int csidl, BOOL create)
@@ -55,6 +75,7 @@ protected:
 
     TempDir home;
     const std::string h = home.path();
+    std::optional<std::string> saved[std::size(variables)];
 };
 
 }  // namespace
@@ -67,7 +88,7 @@ TEST_F(StandIn, EmptyHomeIsFilledOnCreateThenFound)
         std::string path;
         mode_t mode;
     } rows[] = {
-        {desktop, h + "/Desktop", 0755},           {startMenu, h + "/.config/menus", 0700},
+        {desktopDirectory, h + "/Desktop", 0755},           {startMenu, h + "/.config/menus", 0700},
         {programs, h + "/.local/share/applications", 0700}, {personal, h + "/Documents", 0755},
         {myPictures, h + "/Pictures", 0755},       {appData, h + "/.config", 0700},
         {commonDocuments, h + "/Public", 0755},    {localAppData, h + "/.local/share", 0700},
@@ -85,7 +106,7 @@ TEST_F(StandIn, EmptyHomeIsFilledOnCreateThenFound)
 
 TEST_F(StandIn, CodesWithoutANativeFolderAlwaysFail)
 {
-    for (int csidl : {0x25, 0x24, 0x2B, 0x0C, 0, -1, 0x7FFFFFFF}) {
+    for (int csidl : {csidl::system, csidl::windows, programFilesCommon, myDocuments, 0, -1, 0x7FFFFFFF}) {
         EXPECT_EQ(ask(csidl, 0), failed) << csidl;
         EXPECT_EQ(ask(csidl, 1), failed) << csidl;
     }
@@ -93,12 +114,10 @@ TEST_F(StandIn, CodesWithoutANativeFolderAlwaysFail)
 
 TEST_F(StandIn, MachineWideFoldersAreReportedButNeverCreated)
 {
-    const struct stat none{};
     for (auto [csidl, path] : {std::pair{programFiles, "/opt"}, std::pair{commonAppData, "/usr/share"}}) {
-        struct stat status = none;
-        const std::string expected = stat(path, &status) == 0 && S_ISDIR(status.st_mode) ? path : failed;
-        EXPECT_EQ(ask(csidl, 0), expected);
-        EXPECT_EQ(ask(csidl, 1), expected);
+        const bool present = access(path, F_OK) == 0;
+        EXPECT_EQ(ask(csidl, 1), present ? path : failed);
+        EXPECT_EQ(access(path, F_OK) == 0, present) << path << " was created";
     }
 }
 
@@ -115,7 +134,7 @@ TEST_F(StandIn, XdgBaseVariablesCountOnlyWhenAbsolute)
     EXPECT_EQ(ask(programs, 1), h + "/data/applications");
     // user-dirs.dirs is looked for in the configured place
     writeFile(h + "/cfg/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/from-cfg\"\n");
-    EXPECT_EQ(ask(desktop, 1), h + "/from-cfg");
+    EXPECT_EQ(ask(desktopDirectory, 1), h + "/from-cfg");
 }
 
 TEST_F(StandIn, HomeFromThePasswordDatabaseWhenHomeIsNotAbsolute)
@@ -138,8 +157,8 @@ TEST_F(StandIn, UserDirsFileDecidesTheUserFolders)
                   "XDG_PUBLICSHARE_DIR=\"$HOME/b\"\n"
                   "XDG_DESKTOP_DIR=\"$HOMEWORK/x\"\n"
                   "XDG_DESKTOP_DIR=\"relative\"\n");
-    EXPECT_EQ(ask(desktop, 0), failed);
-    EXPECT_EQ(ask(desktop, 1), h + "/Bureau");
+    EXPECT_EQ(ask(desktopDirectory, 0), failed);
+    EXPECT_EQ(ask(desktopDirectory, 1), h + "/Bureau");
     EXPECT_EQ(ask(personal, 0), failed) << "an absolute folder outside home that is missing";
     EXPECT_EQ(ask(myPictures, 0), h);
     EXPECT_EQ(ask(commonDocuments, 1), h + "/b");
@@ -148,17 +167,46 @@ TEST_F(StandIn, UserDirsFileDecidesTheUserFolders)
 TEST_F(StandIn, MissingHomeIsNeverCreated)
 {
     setenv("HOME", (h + "/gone").c_str(), 1);
-    for (int csidl : {desktop, appData, startMenu, localAppData}) {
+    for (int csidl : {desktopDirectory, appData, startMenu, localAppData}) {
         EXPECT_EQ(ask(csidl, 1), failed) << csidl;
     }
     EXPECT_NE(access((h + "/gone").c_str(), F_OK), 0);
+}
+
+TEST_F(StandIn, UserDirsFileThatIsNoRegularFileIsIgnored)
+{
+    // A FIFO with no writer would block a plain open for ever.
+    mkdir((h + "/.config").c_str(), 0700);
+    ASSERT_EQ(mkfifo((h + "/.config/user-dirs.dirs").c_str(), 0600), 0);
+    EXPECT_EQ(ask(desktopDirectory, 1), h + "/Desktop");
+    ASSERT_EQ(remove((h + "/.config/user-dirs.dirs").c_str()), 0);
+    ASSERT_EQ(mkdir((h + "/.config/user-dirs.dirs").c_str(), 0700), 0);
+    EXPECT_EQ(ask(personal, 1), h + "/Documents");
+}
+
+TEST_F(StandIn, PathsWithControlCharactersAreRefusedAndNeverCreated)
+{
+    for (const char* bad : {"\n", "\r", "\t", "\x01", "\x1f"}) {
+        const std::string folder = h + "/cfg" + bad + "x";
+        setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+        EXPECT_EQ(ask(appData, 1), failed);
+        EXPECT_EQ(ask(startMenu, 1), failed);
+        EXPECT_NE(access(folder.c_str(), F_OK), 0) << "created a path with a control character";
+    }
+    unsetenv("XDG_CONFIG_HOME");
+    // A line feed ends a line of user-dirs.dirs; the others can stand in a value.
+    for (const char* bad : {"\r", "\t", "\x01", "\x1f"}) {
+        writeUserDirs(std::string("XDG_PICTURES_DIR=\"$HOME/pic") + bad + "x\"\n");
+        EXPECT_EQ(ask(myPictures, 1), failed);
+        EXPECT_NE(access((h + "/pic" + bad + "x").c_str(), F_OK), 0);
+    }
 }
 
 TEST_F(StandIn, FileInTheWayFailsTheCreateQuery)
 {
     writeFile(h + "/Desktop", "not a folder");
     writeFile(h + "/.local", "not a folder");
-    EXPECT_EQ(ask(desktop, 1), failed);
+    EXPECT_EQ(ask(desktopDirectory, 1), failed);
     EXPECT_EQ(ask(programs, 1), failed);
     EXPECT_EQ(readFile(h + "/Desktop"), "not a folder");
 }
@@ -170,7 +218,7 @@ TEST_F(StandIn, PathsOf260CharactersFailAndAreNeverCut)
         const std::string longHome = h + "/" + std::string(length - h.size() - 1 - 8, 'd');
         ASSERT_EQ(mkdir(longHome.c_str(), 0700), 0);
         setenv("HOME", longHome.c_str(), 1);
-        EXPECT_EQ(ask(desktop, 1), length == 259 ? longHome + "/Desktop" : failed);
+        EXPECT_EQ(ask(desktopDirectory, 1), length == 259 ? longHome + "/Desktop" : failed);
         EXPECT_EQ(access((longHome + "/Desktop").c_str(), F_OK) == 0, length == 259);
     }
 }
@@ -225,7 +273,7 @@ TEST_F(StandIn, AgreesWithXdgUserDir)
         "XDG_PUBLICSHARE_DIR=\"$HOME\"\n",
     };
     const std::pair<const char*, int> names[] = {
-        {"DESKTOP", desktop}, {"DOCUMENTS", personal}, {"PICTURES", myPictures}, {"PUBLICSHARE", commonDocuments}};
+        {"DESKTOP", desktopDirectory}, {"DOCUMENTS", personal}, {"PICTURES", myPictures}, {"PUBLICSHARE", commonDocuments}};
     for (const std::string& file : files) {
         writeUserDirs(file);
         for (auto [name, csidl] : names) {

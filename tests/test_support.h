@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -14,8 +15,13 @@ class TempDir {
 public:
     TempDir()
     {
-        char pattern[] = "/tmp/folderreport-test-XXXXXX";
-        path_ = mkdtemp(pattern);
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") + "/folderreport-test-XXXXXX";
+        if (mkdtemp(&pattern[0]) == nullptr) {
+            std::perror(pattern.c_str());
+            std::abort();
+        }
+        path_ = pattern;
     }
     ~TempDir()
     {

@@ -3,16 +3,17 @@
 # console subsystem, size, and an import table that a fresh Windows can
 # satisfy: SHGetSpecialFolderPathA by name from SHELL32.dll, KERNEL32.dll and
 # msvcrt.dll, nothing else.
-#   image_test.sh EXE win32|win64
+#   image_test.sh EXE i686-w64-mingw32|x86_64-w64-mingw32
 set -uo pipefail
 source "$(dirname "$0")/../checks.sh"
-exe=$1
-case $2 in
-    win32) triplet=i686-w64-mingw32 format=pei-i386 magic='010b	(PE32)' ;;
-    win64) triplet=x86_64-w64-mingw32 format=pei-x86-64 magic='020b	(PE32+)' ;;
+exe=$1 triplet=$2
+case $triplet in
+    i686-*) format=pei-i386 magic='010b	(PE32)' ;;
+    x86_64-*) format=pei-x86-64 magic='020b	(PE32+)' ;;
 esac
 objdump=$triplet-objdump
-command -v "$objdump" >/dev/null && [ -f "$exe" ] || missing "no $objdump or no $exe"
+command -v "$objdump" >/dev/null || missing "no $objdump: scripts/install-deps installs it"
+[ -f "$exe" ] || missing "no $exe: it is built with the tests where $triplet-g++ was found at configure time"
 
 expect() {  # expect DESCRIPTION ACTUAL WANTED
     [ "$2" = "$3" ] || fail "$(printf '%s\n  got:  %s\n  want: %s' "$1" "$2" "$3")"

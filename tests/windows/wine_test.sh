@@ -4,11 +4,12 @@
 #   wine_test.sh EXE
 set -uo pipefail
 source "$(dirname "$0")/../checks.sh"
+[ -x /usr/lib/wine/wine64 ] || missing "no 64-bit Wine: scripts/install-deps installs it"
+[ -f "$1" ] || missing "no $1: it is built with the tests where x86_64-w64-mingw32-g++ was found"
 exe=$(realpath "$1")
 wine_run=$(dirname "$0")/../../scripts/wine-run
-[ -x /usr/lib/wine/wine64 ] && [ -f "$exe" ] || missing "no 64-bit Wine or no $exe"
 
-work=$(mktemp -d /tmp/folderreport-wine-XXXXXX)
+work=$(mktemp -d -t folderreport-wine-XXXXXX)
 export HOME=$work/home WINEPREFIX=$work/prefix  # Wine links profile folders into HOME
 mkdir -p "$HOME"
 trap '"$wine_run" --stop; rm -rf "$work"' EXIT

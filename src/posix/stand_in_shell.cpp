@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "folder_codes.h"
+
 namespace {
 
 // Where a folder code leads on a POSIX desktop: the native folder holding the
@@ -23,16 +25,16 @@ struct Mapping {
 };
 
 const Mapping mappings[] = {
-    {0x10, Base::UserDirectory, "Desktop", UserDir::Desktop},
-    {0x0B, Base::ConfigHome, "/menus", {}},
-    {0x02, Base::DataHome, "/applications", {}},
-    {0x26, Base::Fixed, "/opt", {}},
-    {0x05, Base::UserDirectory, "Documents", UserDir::Documents},
-    {0x27, Base::UserDirectory, "Pictures", UserDir::Pictures},
-    {0x1A, Base::ConfigHome, "", {}},
-    {0x23, Base::Fixed, "/usr/share", {}},
-    {0x2E, Base::UserDirectory, "Public", UserDir::PublicShare},
-    {0x1C, Base::DataHome, "", {}},
+    {csidl::desktopDirectory, Base::UserDirectory, "Desktop", UserDir::Desktop},
+    {csidl::startMenu, Base::ConfigHome, "/menus", {}},
+    {csidl::programs, Base::DataHome, "/applications", {}},
+    {csidl::programFiles, Base::Fixed, "/opt", {}},
+    {csidl::personal, Base::UserDirectory, "Documents", UserDir::Documents},
+    {csidl::myPictures, Base::UserDirectory, "Pictures", UserDir::Pictures},
+    {csidl::appData, Base::ConfigHome, "", {}},
+    {csidl::commonAppData, Base::Fixed, "/usr/share", {}},
+    {csidl::commonDocuments, Base::UserDirectory, "Public", UserDir::PublicShare},
+    {csidl::localAppData, Base::DataHome, "", {}},
 };
 
 // Writes `first`, `second` and `third` one after the other into `out`; false,
