@@ -8,13 +8,20 @@
 // Arguments are ignored: the report is the same whatever the command line.
 int main()
 {
+    // A reader that has gone away, or a file-size limit reached, is a write
+    // error like any other: reported, with status 1, rather than the process
+    // dying of the signal the write raised.
 #ifdef SIGPIPE
-    // A reader that has gone away is a write error like any other: reported,
-    // with status 1, rather than the process dying of the signal.
     std::signal(SIGPIPE, SIG_IGN);
 #endif
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     int writeError = writeReport(folderTable, SHGetSpecialFolderPathA, stdout);
-    if (std::fflush(stdout) != 0 && writeError == 0) {
+    // Closing, not only flushing, so that an error the system reports only
+    // when the file is closed is not lost either.
+    errno = 0;
+    if (std::fclose(stdout) != 0 && writeError == 0) {
         writeError = errno != 0 ? errno : EIO;
     }
     if (writeError == 0) {

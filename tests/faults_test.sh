@@ -65,7 +65,7 @@ check() {
     done <"$out"
     # Anything new in the case's directory must be a reported folder or one
     # of its parents.
-    find "$root/$name" | sort >"$root/after"
+    find "$root/$name" 2>/dev/null | sort >"$root/after"
     comm -13 "$root/before" "$root/after" | while IFS= read -r new; do
         for path in "${reported[@]}"; do
             [ "$path" = "$new" ] || [ "${path#"$new"/}" != "$path" ] && continue 2
@@ -75,19 +75,21 @@ check() {
 }
 
 # snapshot: what the case's directory holds before the program runs.
-snapshot() { find "$root/$name" | sort >"$root/before"; }
+snapshot() { find "$root/$name" 2>/dev/null | sort >"$root/before"; }
 
 # run [ENV=VALUE...]: the program with only that environment.
 # runas ...: the same as the unprivileged user.
 run() { runwith "" "$@"; }
 runas() { runwith "${unprivileged[*]}" "$@"; }
+# UMASK=MASK before either sets the program's umask.
 runwith() {
     local -a who=($1); shift
     out=$root/out err=$root/err
     snapshot
-    "${who[@]}" env -i "$@" "$exe" >"$out" 2>"$err"
+    "${who[@]}" sh -c 'umask "$0" && exec "$@"' "${UMASK:-$(umask)}" env -i "$@" "$exe" >"$out" 2>"$err"
     status=$?
 }
+mode() { stat -c %a "$1"; }
 
 # --- Home -------------------------------------------------------------------
 # nobody's password-database home, /nonexistent, stands in when HOME is not
@@ -98,8 +100,30 @@ for value in unset "" relative/home; do
     if [ "$value" = unset ]; then runas; else runas HOME="$value"; fi
     check; grep -q "DESKTOPDIRECTORY: FAILED ()" "$out" || fail "per-user row found"
 done
-newcase home-missing; run HOME="$home/gone"; check
-[ ! -e "$home/gone" ] || fail "home was created"
+# A missing home is never created, nor a folder above it, however the home
+# is spelled and whichever row would lead through it.
+mkdir -p "$root/spelled/x"; ln -s "$root/spelled/h" "$root/spelled/link"
+for spelling in h h/ h// h/. ./h x/../h link; do
+    newcase "home-missing-${spelling//\//_}"
+    real=$root/spelled/h
+    printf 'XDG_PUBLICSHARE_DIR="$HOME/"\nXDG_PICTURES_DIR="$HOME"\n' >"$home/user-dirs.dirs"
+    run HOME="$root/spelled/$spelling" XDG_CONFIG_HOME="$real/.config" XDG_DATA_HOME="$real/.local/share"; check
+    [ ! -e "$real" ] || { fail "home was created: $(find "$real" | head -3)"; rm -rf "$real"; }
+    grep -q "STARTMENU       : FAILED ()" "$out" || fail "a row below the missing home"
+    run HOME="$root/spelled/$spelling" XDG_CONFIG_HOME="$home"; check
+    [ ! -e "$real" ] || { fail "home was created through user-dirs.dirs"; rm -rf "$real"; }
+    grep -q "COMMON_DOCUMENTS: FAILED ()" "$out" || fail "the home itself as a user dir"
+done
+# Paths are printed in canonical form, runs of '/' and a trailing '/' gone.
+newcase home-slashes; mkdir "$home/cfg"
+run HOME="$home//" XDG_CONFIG_HOME="$home//cfg/" XDG_DATA_HOME="$home/data///"; check
+grep -q "DESKTOPDIRECTORY: CREATED ($home/Desktop)" "$out" && grep -q "APPDATA         : $home/cfg$" "$out" &&
+    grep -q "STARTMENU       : CREATED ($home/cfg/menus)" "$out" && grep -q "LOCAL_APPDATA   : $home/data$" "$out" ||
+    fail "paths not canonical: $(cat "$out")"
+printf 'XDG_PICTURES_DIR="$HOME//pics//"\nXDG_PUBLICSHARE_DIR="$HOME/"\n' >"$home/cfg/user-dirs.dirs"
+run HOME="$home/" XDG_CONFIG_HOME="$home/cfg"; check
+grep -q "MYPICTURES      : CREATED ($home/pics)" "$out" && grep -q "COMMON_DOCUMENTS: $home$" "$out" ||
+    fail "user dirs not canonical: $(cat "$out")"
 newcase home-file; echo x >"$home/file"; run HOME="$home/file"; check
 newcase home-read-only; mkdir -p "$home/.config"; own_home; chmod 555 "$home"
 runas HOME="$home"; check
@@ -121,12 +145,19 @@ userdirs() {  # userdirs NAME: a case whose user-dirs.dirs is written by the cal
 }
 userdirs ud-empty; : >"$file"; run HOME="$home"; check
 userdirs ud-garbage; head -c 65536 /dev/urandom >"$file"; run HOME="$home"; check
+# Only the first 64 KiB of the file count.
 userdirs ud-10mb
-{ yes '# xdg-user-dirs-update writes comments like this one' | head -c 10000000; echo
+{ echo 'XDG_PICTURES_DIR="$HOME/first"'
+  yes '# xdg-user-dirs-update writes comments like this one' | head -c 65400; echo
+  echo 'XDG_DOCUMENTS_DIR="$HOME/within"'
+  yes '# xdg-user-dirs-update writes comments like this one' | head -c 10000000; echo
   echo 'XDG_DESKTOP_DIR="$HOME/last"'; } >"$file"
-run HOME="$home"; check; grep -q "DESKTOPDIRECTORY: CREATED ($home/last)" "$out" || fail "last line not read"
+run HOME="$home"; check
+grep -q "MYPICTURES      : CREATED ($home/first)" "$out" && grep -q "PERSONAL        : CREATED ($home/within)" "$out" ||
+    fail "lines within the bound not read"
+grep -q "DESKTOPDIRECTORY: CREATED ($home/Desktop)" "$out" || fail "a line past the bound was read"
 userdirs ud-long-line
-{ printf 'XDG_DESKTOP_DIR="$HOME/'; head -c 102400 /dev/zero | tr '\0' d; echo '"'
+{ printf 'XDG_DESKTOP_DIR="$HOME/'; head -c 1000 /dev/zero | tr '\0' d; echo '"'
   echo 'XDG_PICTURES_DIR="$HOME/after"'; } >"$file"
 run HOME="$home"; check; grep -q "DESKTOPDIRECTORY: FAILED ()" "$out" || fail "too long a path not refused"
 grep -q "MYPICTURES      : CREATED ($home/after)" "$out" || fail "line after the long one not read"
@@ -159,6 +190,24 @@ grep -q "DESKTOPDIRECTORY: FAILED ()" "$out" || fail "file taken for a folder"
 newcase path-loop; ln -s Pictures "$home/Pictures"; ln -s Public "$home/Public"; run HOME="$home"; check
 grep -q "MYPICTURES      : FAILED ()" "$out" || fail "symlink loop taken for a folder"
 
+# --- Modes and failed creates ---------------------------------------------------
+# Missing parents are made as mkdir -p makes them, so a restrictive umask
+# cannot block the folder; the folder itself keeps its mode.
+newcase umask-0277; printf 'XDG_DESKTOP_DIR="$HOME/a/b/Desk"\n' >"$home/user-dirs.dirs"; own_home
+UMASK=0277 runas HOME="$home" XDG_CONFIG_HOME="$home"; check
+grep -q "DESKTOPDIRECTORY: CREATED ($home/a/b/Desk)" "$out" || fail "$(sed -n 3p "$out")"
+[ "$(mode "$home/a") $(mode "$home/a/b") $(mode "$home/a/b/Desk")" = "700 700 500" ] ||
+    fail "modes: $(mode "$home/a") $(mode "$home/a/b") $(mode "$home/a/b/Desk")"
+newcase umask-0777; own_home; UMASK=0777 runas HOME="$home"; check
+grep -v -E '^(SYSTEM|WINDOWS|PROGRAM_FILES_COMMON|MYDOCUMENTS) *:' "$out" | grep -q FAILED &&
+    fail "a row failed under umask 0777: $(cat "$out")"
+# A create that fails part way leaves none of the folders it made.
+newcase create-fails; echo x >"$home/file"; mkdir "$home/cfg"
+printf 'XDG_DESKTOP_DIR="$HOME/new/deeper/../../file/Desk"\n' >"$home/cfg/user-dirs.dirs"; own_home
+runas HOME="$home" XDG_CONFIG_HOME="$home/cfg"; check
+grep -q "DESKTOPDIRECTORY: FAILED ()" "$out" || fail "$(sed -n 3p "$out")"
+[ ! -e "$home/new" ] || fail "left behind: $(find "$home/new")"
+
 # --- Output ---------------------------------------------------------------------
 newcase out-closed; snapshot; env -i HOME="$home" "$exe" >&- 2>"$root/err"; status=$?; err=$root/err; check 1
 newcase out-full; snapshot; env -i HOME="$home" "$exe" >/dev/full 2>"$root/err"; status=$?; check 1
@@ -170,6 +219,11 @@ sys.exit(subprocess.run(sys.argv[1:], stdout=w, stderr=open(os.environ["ERR"], "
     env -i HOME="$home" "$exe"
 status=$?; check 1
 grep -q 'Broken pipe' "$err" || fail "stderr: $(cat "$err")"
+# A file-size limit: the signal it raises is a write error like any other.
+newcase out-fsize; snapshot; err=$root/err
+# Standard error goes through a pipe, which the limit does not bind.
+(ulimit -f 0; exec env -i HOME="$home" "$exe" >"$root/fsize") 2>&1 | cat >"$err"; status=${PIPESTATUS[0]}; check 1
+grep -q 'File too large' "$err" || fail "stderr: $(cat "$err")"
 
 # --- Arguments --------------------------------------------------------------------
 newcase args; run HOME="$home"; run HOME="$home"; cp "$out" "$root/args-plain"

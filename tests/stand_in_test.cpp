@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 
@@ -202,6 +203,37 @@ TEST_F(StandIn, PathsWithControlCharactersAreRefusedAndNeverCreated)
     }
 }
 
+TEST_F(StandIn, PathsAreKeptInCanonicalForm)
+{
+    for (const char* spelling : {"/", "//", "///"}) {
+        setenv("HOME", spelling, 1);
+        setenv("XDG_DATA_HOME", "//data//", 1);
+        StandInContext context;
+        loadStandInContext(context);
+        EXPECT_STREQ(context.home, "/");
+        EXPECT_STREQ(context.configHome, "/.config");
+        EXPECT_STREQ(context.dataHome, "/data");
+    }
+    setenv("HOME", (h + "/./x/../").c_str(), 1);
+    StandInContext context;
+    loadStandInContext(context);
+    EXPECT_EQ(std::string(context.home), h + "/./x/..") << "'.' and '..' are kept as written";
+}
+
+TEST_F(StandIn, UserDirsFileIsReadOnlyUpToItsBound)
+{
+    // A sparse file far larger than any disk could read in the test's time.
+    writeUserDirs("XDG_DESKTOP_DIR=\"$HOME/first\"\n");
+    const std::string file = h + "/.config/user-dirs.dirs";
+    const std::string past = "\nXDG_DOCUMENTS_DIR=\"$HOME/past\"\n";
+    const int fd = open(file.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(pwrite(fd, past.data(), past.size(), off_t{1} << 36), static_cast<ssize_t>(past.size()));
+    close(fd);
+    EXPECT_EQ(ask(desktopDirectory, 1), h + "/first");
+    EXPECT_EQ(ask(personal, 1), h + "/Documents");
+}
+
 TEST_F(StandIn, FileInTheWayFailsTheCreateQuery)
 {
     writeFile(h + "/Desktop", "not a folder");
@@ -238,24 +270,23 @@ TEST_F(StandIn, HomeTooLongForItsBaseDirectoriesFailsThem)
     }
 }
 
-TEST(UserDirsReader, ReadsQuotingAndSurvivesAnySplitOfTheInput)
+TEST(UserDirs, ReadsQuotingEscapesAndOnlyWellFormedLines)
 {
+    using namespace std::string_literals;
     const std::string text = "XDG_DESKTOP_DIR=\"$HOME/a \\\"b\\\" \\$c \\`d\\` \\\\e\"\n"
                              "XDG_DOCUMENTS_DIR=\"/open quote\n"
                              "XDG_PICTURES_DIR=\"\\$HOME/escaped\"\n"
-                             "XDG_PUBLICSHARE_DIR=\"$HOME/\"";
-    for (std::size_t split = 0; split <= text.size(); ++split) {
-        UserDirsReader reader;
-        reader.feed(text.data(), split);
-        reader.feed(text.data() + split, text.size() - split);
-        const UserDirValue& d = reader.value(UserDir::Desktop);
-        EXPECT_EQ(d.kind, UserDirValue::HomeRelative);
-        EXPECT_EQ(std::string(d.text), "a \"b\" $c `d` \\e");
-        EXPECT_EQ(reader.value(UserDir::Documents).kind, UserDirValue::Unset);
-        EXPECT_EQ(reader.value(UserDir::Pictures).kind, UserDirValue::Unset);
-        EXPECT_EQ(reader.value(UserDir::PublicShare).kind, UserDirValue::HomeRelative);
-        EXPECT_EQ(reader.value(UserDir::PublicShare).length, 0u);
-    }
+                             "XDG_PICTURES_DIR=\"/nul\0inside\"\n"
+                             "XDG_PUBLICSHARE_DIR=\"$HOME/\""s;
+    UserDirs userDirs;
+    userDirs.parse(text.data(), text.size());
+    const UserDirValue& d = userDirs.value(UserDir::Desktop);
+    EXPECT_EQ(d.kind, UserDirValue::HomeRelative);
+    EXPECT_EQ(std::string(d.text), "a \"b\" $c `d` \\e");
+    EXPECT_EQ(userDirs.value(UserDir::Documents).kind, UserDirValue::Unset);
+    EXPECT_EQ(userDirs.value(UserDir::Pictures).kind, UserDirValue::Unset);
+    EXPECT_EQ(userDirs.value(UserDir::PublicShare).kind, UserDirValue::HomeRelative);
+    EXPECT_EQ(userDirs.value(UserDir::PublicShare).length, 0u);
 }
 
 // For files in the format xdg-user-dirs writes, the folder is the one that

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -37,19 +38,37 @@ const Mapping mappings[] = {
     {csidl::localAppData, Base::DataHome, "", {}},
 };
 
-// Writes `first`, `second` and `third` one after the other into `out`; false,
-// with `out` emptied, when the whole would not fit a path: a path is never
-// cut short.
-bool joinPath(char (&out)[MAX_PATH], const char* first, const char* second, const char* third = "")
+// Writes the pieces one after the other into `out`, in canonical form: each
+// run of '/' folded into one, no trailing '/' but in "/" itself (nothing is
+// resolved: ".", ".." and symlinks stay as written).  False, with `out`
+// emptied, when the whole would not fit a path: a path is never cut short.
+bool joinPath(char (&out)[MAX_PATH], const char* first, const char* second = "", const char* third = "")
 {
-    const std::size_t lengths[] = {std::strlen(first), std::strlen(second), std::strlen(third)};
-    if (lengths[0] + lengths[1] + lengths[2] >= MAX_PATH) {
-        out[0] = '\0';
-        return false;
+    std::size_t length = 0;
+    bool slash = false;  // a '/' that is written only if something follows it
+    auto put = [&](char c) {
+        if (length == MAX_PATH - 1) {
+            return false;
+        }
+        out[length++] = c;
+        return true;
+    };
+    for (const char* piece : {first, second, third}) {
+        for (; *piece != '\0'; ++piece) {
+            if (*piece == '/') {
+                slash = true;
+            } else if ((slash && !put('/')) || !put(*piece)) {
+                out[0] = '\0';
+                return false;
+            } else {
+                slash = false;
+            }
+        }
     }
-    std::memcpy(out, first, lengths[0]);
-    std::memcpy(out + lengths[0], second, lengths[1]);
-    std::memcpy(out + lengths[0] + lengths[1], third, lengths[2] + 1);
+    if (slash && length == 0) {
+        out[length++] = '/';
+    }
+    out[length] = '\0';
     return true;
 }
 
@@ -59,7 +78,7 @@ void loadBaseDirectory(char (&out)[MAX_PATH], const char* variable, const char* 
 {
     const char* value = std::getenv(variable);
     if (value != nullptr && value[0] == '/') {
-        joinPath(out, value, "");
+        joinPath(out, value);
     } else if (home[0] != '\0') {
         joinPath(out, home, belowHome);
     } else {
@@ -74,13 +93,14 @@ void loadHome(char (&home)[MAX_PATH])
         const passwd* entry = getpwuid(getuid());
         value = entry != nullptr ? entry->pw_dir : nullptr;
     }
-    if (value == nullptr || value[0] != '/' || !joinPath(home, value, "")) {
+    if (value == nullptr || value[0] != '/' || !joinPath(home, value)) {
         home[0] = '\0';
     }
 }
 
-// Read into a fixed buffer a piece at a time: the file may be of any size.
-void readUserDirs(UserDirsReader& reader, const char* configHome)
+// Reads at most userDirsReadLimit bytes of the file, which may be of any
+// size, into one buffer.
+void readUserDirs(UserDirs& userDirs, const char* configHome)
 {
     char fileName[MAX_PATH];
     if (configHome[0] == '\0' || !joinPath(fileName, configHome, "/user-dirs.dirs")) {
@@ -91,21 +111,21 @@ void readUserDirs(UserDirsReader& reader, const char* configHome)
     if (fd < 0) {
         return;
     }
+    static char text[userDirsReadLimit];
+    std::size_t size = 0;
     struct stat status;
     if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
-        static char chunk[16384];
-        ssize_t count;
-        while ((count = read(fd, chunk, sizeof chunk)) != 0) {
-            if (count < 0 && errno == EINTR) {
-                continue;
-            }
-            if (count < 0) {
+        while (size < sizeof text) {
+            const ssize_t count = read(fd, text + size, sizeof text - size);
+            if (count > 0) {
+                size += static_cast<std::size_t>(count);
+            } else if (count == 0 || errno != EINTR) {
                 break;
             }
-            reader.feed(chunk, static_cast<std::size_t>(count));
         }
     }
     close(fd);
+    userDirs.parse(text, size);
 }
 
 // Windows allows no control character in a path, and a line feed in one
@@ -126,31 +146,84 @@ bool isDirectory(const char* path)
     return stat(path, &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-// Creates `path` and its missing parents with `mode`, leaving the first
-// `keep` characters (the home directory) alone.  Someone else creating a
-// component meanwhile is fine; what counts is a directory at the end.
-bool makeDirectories(const char* path, std::size_t keep, mode_t mode)
+// True when the first `length` characters of `path` name the home or a
+// folder above it, as spelled.
+bool isHomeOrAbove(const char* path, std::size_t length, const char* home)
 {
-    char partial[MAX_PATH];
-    std::memcpy(partial, path, std::strlen(path) + 1);
-    for (char* slash = partial + keep + 1; (slash = std::strchr(slash, '/')) != nullptr; ++slash) {
-        *slash = '\0';
-        if (slash[-1] != '/' && mkdir(partial, mode) != 0 && errno != EEXIST) {
-            return false;
+    return home[0] != '\0' && std::strncmp(home, path, length) == 0 &&
+           (home[length] == '\0' || home[length] == '/' || length == 1);
+}
+
+// How many of the home's leading parts exist as the system resolves them,
+// through "..", symlinks and any other spelling.  A folder whose creation
+// raises it was the home, or a folder above it, under another name.
+std::size_t homeReach(const char* home)
+{
+    char prefix[MAX_PATH];
+    std::size_t reach = 0;
+    for (std::size_t end = 1;; ++end) {
+        if (home[end] == '/' || home[end] == '\0') {
+            std::memcpy(prefix, home, end);
+            prefix[end] = '\0';
+            struct stat status;
+            reach += stat(prefix, &status) == 0 ? 1 : 0;
         }
-        *slash = '/';
+        if (home[end] == '\0') {
+            return reach;
+        }
     }
-    if (mkdir(partial, mode) != 0 && errno != EEXIST) {
-        return false;
+}
+
+// Creates `path` and its missing parents as `mkdir -p` does: the folder
+// gets `mode` less the umask, and each parent that too with the owner's
+// write and search permission added, so that a restrictive umask cannot
+// block what lies below it.  The home and the folders above it are never
+// created.  When the folder cannot be made, the folders made on the way are
+// removed again, deepest first; rmdir leaves any that is no longer empty.
+// Someone else creating a part meanwhile is fine, and is never undone.
+bool makeDirectories(const char* path, mode_t mode, const char* home)
+{
+    const mode_t mask = umask(0);
+    const mode_t folderMode = mode & ~mask;
+    const mode_t parentMode = folderMode | S_IWUSR | S_IXUSR;
+    const bool homeMissing = home[0] != '\0' && !isDirectory(home);
+    const std::size_t reach = homeMissing ? homeReach(home) : 0;
+
+    const std::size_t length = std::strlen(path);
+    char partial[MAX_PATH];
+    std::memcpy(partial, path, length + 1);
+    std::size_t made[MAX_PATH];  // where each folder this call made ends in `path`
+    std::size_t madeCount = 0;
+    bool ok = true;
+    for (std::size_t end = 1; ok && end <= length; ++end) {
+        if (end < length && path[end] != '/') {
+            continue;
+        }
+        partial[end] = '\0';
+        if (isHomeOrAbove(partial, end, home)) {
+            ok = isDirectory(partial);
+        } else if (mkdir(partial, end == length ? folderMode : parentMode) == 0) {
+            made[madeCount++] = end;
+            ok = !homeMissing || homeReach(home) == reach;
+        } else {
+            ok = errno == EEXIST;
+        }
+        partial[end] = path[end];
     }
-    return isDirectory(path);
+    ok = ok && isDirectory(path);
+    while (!ok && madeCount > 0) {
+        partial[made[--madeCount]] = '\0';
+        rmdir(partial);
+    }
+    umask(mask);
+    return ok;
 }
 
 // The folder `mapping` leads to, or false when there is none or it is too long.
 bool resolve(const StandInContext& context, const Mapping& mapping, char (&out)[MAX_PATH])
 {
     if (mapping.base == Base::Fixed) {
-        return joinPath(out, mapping.text, "");
+        return joinPath(out, mapping.text);
     }
     if (context.home[0] == '\0') {
         return false;  // every per-user folder needs a home
@@ -164,10 +237,9 @@ bool resolve(const StandInContext& context, const Mapping& mapping, char (&out)[
         return false;
     }
     if (value.kind == UserDirValue::Absolute) {
-        return joinPath(out, value.text, "");
+        return joinPath(out, value.text);
     }
-    const char* relative = value.kind == UserDirValue::Unset ? mapping.text : value.text;
-    return relative[0] == '\0' ? joinPath(out, context.home, "") : joinPath(out, context.home, "/", relative);
+    return joinPath(out, context.home, "/", value.kind == UserDirValue::Unset ? mapping.text : value.text);
 }
 
 }  // namespace
@@ -177,7 +249,7 @@ void loadStandInContext(StandInContext& context)
     loadHome(context.home);
     loadBaseDirectory(context.configHome, "XDG_CONFIG_HOME", "/.config", context.home);
     loadBaseDirectory(context.dataHome, "XDG_DATA_HOME", "/.local/share", context.home);
-    context.userDirs = UserDirsReader{};
+    context.userDirs = UserDirs{};
     if (context.home[0] != '\0') {
         readUserDirs(context.userDirs, context.configHome);
     }
@@ -201,12 +273,9 @@ BOOL queryStandIn(const StandInContext& context, LPSTR path, int csidl, BOOL cre
     }
     bool present = isDirectory(folder);
     if (!present && create && mapping->base != Base::Fixed) {
-        // Never create the home directory itself, only what lies below it.
-        const std::size_t homeLength = std::strlen(context.home);
-        const bool belowHome = std::strncmp(folder, context.home, homeLength) == 0 && folder[homeLength] == '/';
         // XDG base directories are private to the user; user dirs follow the umask.
         const mode_t mode = mapping->base == Base::UserDirectory ? 0777 : 0700;
-        present = makeDirectories(folder, belowHome ? homeLength : 0, mode);
+        present = makeDirectories(folder, mode, context.home);
     }
     if (!present) {
         return 0;

@@ -1,17 +1,16 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include "shell_api.h"
 #include "user_dirs.h"
 
 // What the stand-in shell knows of the user, read once from the process's
-// environment, the password database and user-dirs.dirs.
+// environment, the password database and user-dirs.dirs.  Every path is in
+// canonical form: no run of '/', no trailing '/' but in "/" itself.
 struct StandInContext {
     char home[MAX_PATH];        // empty: no home, so no per-user folder
     char configHome[MAX_PATH];  // XDG_CONFIG_HOME or its default
     char dataHome[MAX_PATH];    // XDG_DATA_HOME or its default
-    UserDirsReader userDirs;
+    UserDirs userDirs;
 };
 
 // Fills `context` from the current environment.  The context is large (a few

@@ -9,131 +9,94 @@ const char* const keyNames[userDirCount] = {
 };
 
 const char homeVariable[] = "$HOME";
+constexpr std::size_t homeVariableLength = sizeof homeVariable - 1;
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+const char* skipBlanks(const char* at, const char* end)
+{
+    while (at < end && (*at == ' ' || *at == '\t')) {
+        ++at;
+    }
+    return at;
+}
+
+// The index of the key at [begin, end), or -1 for any other key.
+int keyIndex(const char* begin, const char* end)
+{
+    const auto length = static_cast<std::size_t>(end - begin);
+    for (int i = 0; i < userDirCount; ++i) {
+        if (std::strlen(keyNames[i]) == length && std::memcmp(keyNames[i], begin, length) == 0) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// One line, without its line feed: an assignment, or nothing.
+void parseLine(const char* at, const char* end, UserDirValue (&values)[userDirCount])
+{
+    at = skipBlanks(at, end);
+    const char* key = at;
+    while (at < end && *at != ' ' && *at != '\t' && *at != '=') {
+        ++at;
+    }
+    const int index = keyIndex(key, at);
+    at = skipBlanks(at, end);
+    if (index < 0 || at == end || *at++ != '=') {
+        return;
+    }
+    at = skipBlanks(at, end);
+    if (at == end || *at++ != '"') {
+        return;
+    }
+    // Only "/..." and "$HOME/..." are values: "\$HOME" is not "$HOME", and
+    // "$HOMEWORK" is some other variable.
+    UserDirValue value;
+    if (at < end && *at == '/') {
+        value.kind = UserDirValue::Absolute;
+    } else if (static_cast<std::size_t>(end - at) > homeVariableLength &&
+               std::memcmp(at, homeVariable, homeVariableLength) == 0 &&
+               (at[homeVariableLength] == '/' || at[homeVariableLength] == '"')) {
+        value.kind = UserDirValue::HomeRelative;
+        at += homeVariableLength;
+        at += *at == '/' ? 1 : 0;
+    } else {
+        return;
+    }
+    while (at < end) {
+        char c = *at++;
+        if (c == '"') {
+            values[index] = value;
+            return;
+        }
+        if (c == '\\') {
+            if (at == end) {
+                return;
+            }
+            c = *at++;
+        }
+        if (c == '\0') {
+            return;  // no path holds a NUL
+        }
+        if (value.length < sizeof value.text - 1) {
+            value.text[value.length++] = c;
+        } else {
+            value.tooLong = true;
+        }
+    }
+    // The quote was never closed: the line is malformed.
+}
 
 }  // namespace
 
-void UserDirsReader::feed(const char* data, std::size_t size)
+void UserDirs::parse(const char* text, std::size_t size)
 {
-    for (std::size_t i = 0; i < size; ++i) {
-        take(data[i]);
-    }
-}
-
-void UserDirsReader::take(char c)
-{
-    // A line ends every assignment, finished or not: a quote left open at
-    // the end of a line makes that line malformed.
-    if (c == '\n') {
-        state_ = State::LineStart;
-        return;
-    }
-    switch (state_) {
-    case State::LineStart:
-        if (isBlank(c)) {
-            return;
+    const char* end = text + size;
+    for (const char* line = text; line < end;) {
+        const char* lineEnd = static_cast<const char*>(std::memchr(line, '\n', static_cast<std::size_t>(end - line)));
+        if (lineEnd == nullptr) {
+            lineEnd = end;
         }
-        keyLength_ = 0;
-        state_ = State::Key;
-        [[fallthrough]];
-    case State::Key:
-        if (isBlank(c) || c == '=') {
-            endKey(c);
-        } else if (keyLength_ < sizeof key_ - 1) {
-            key_[keyLength_++] = c;
-        } else {
-            state_ = State::SkipLine;
-        }
-        return;
-    case State::BeforeEquals:
-        if (c == '=') {
-            state_ = State::AfterEquals;
-        } else if (!isBlank(c)) {
-            state_ = State::SkipLine;
-        }
-        return;
-    case State::AfterEquals:
-        if (c == '"') {
-            pending_ = UserDirValue{};
-            state_ = State::ValueStart;
-        } else if (!isBlank(c)) {
-            state_ = State::SkipLine;
-        }
-        return;
-    case State::ValueStart:
-        // Only "$HOME/..." and "/..." are values; "\$HOME" is not "$HOME".
-        if (c == '/') {
-            pending_.kind = UserDirValue::Absolute;
-            append(c);
-            state_ = State::Value;
-        } else if (c == '$') {
-            homeMatched_ = 1;
-            state_ = State::HomePrefix;
-        } else {
-            state_ = State::SkipLine;
-        }
-        return;
-    case State::HomePrefix:
-        if (homeMatched_ < sizeof homeVariable - 1) {
-            state_ = c == homeVariable[homeMatched_++] ? State::HomePrefix : State::SkipLine;
-            return;
-        }
-        pending_.kind = UserDirValue::HomeRelative;
-        if (c == '/') {
-            state_ = State::Value;
-        } else if (c == '"') {
-            values_[keyIndex_] = pending_;
-            state_ = State::SkipLine;
-        } else {
-            state_ = State::SkipLine;  // "$HOMEWORK" is some other variable
-        }
-        return;
-    case State::Value:
-        if (c == '"') {
-            values_[keyIndex_] = pending_;
-            state_ = State::SkipLine;
-        } else if (c == '\\') {
-            state_ = State::Escape;
-        } else if (c == '\0') {
-            state_ = State::SkipLine;  // no path holds a NUL
-        } else {
-            append(c);
-        }
-        return;
-    case State::Escape:
-        if (c == '\0') {
-            state_ = State::SkipLine;
-        } else {
-            append(c);
-            state_ = State::Value;
-        }
-        return;
-    case State::SkipLine:
-        return;
-    }
-}
-
-void UserDirsReader::endKey(char c)
-{
-    keyIndex_ = -1;
-    for (int i = 0; i < userDirCount; ++i) {
-        if (std::strlen(keyNames[i]) == keyLength_ && std::memcmp(keyNames[i], key_, keyLength_) == 0) {
-            keyIndex_ = i;
-        }
-    }
-    if (keyIndex_ < 0) {
-        state_ = State::SkipLine;
-    } else {
-        state_ = c == '=' ? State::AfterEquals : State::BeforeEquals;
-    }
-}
-
-void UserDirsReader::append(char c)
-{
-    if (pending_.length < sizeof pending_.text - 1) {
-        pending_.text[pending_.length++] = c;
-    } else {
-        pending_.tooLong = true;
+        parseLine(line, lineEnd, values);
+        line = lineEnd + 1;
     }
 }

@@ -1,33 +1,49 @@
-// The user-dirs.dirs reader over arbitrary bytes: it must stay inside its
-// buffers, give well-formed values, and give the same values however the
-// input is split into reads.
+// The user-dirs.dirs parser over arbitrary bytes: it must stay inside its
+// buffers and give only well-formed values, and a line it does not take
+// must change nothing.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 #include "user_dirs.h"
 
+namespace {
+
+bool wellFormed(const UserDirValue& value)
+{
+    return value.length < MAX_PATH && std::strlen(value.text) == value.length &&
+           std::memchr(value.text, '\n', value.length) == nullptr &&
+           (!value.tooLong || value.length == MAX_PATH - 1) &&
+           (value.kind != UserDirValue::Absolute || value.text[0] == '/') &&
+           (value.kind != UserDirValue::Unset || value.length == 0);
+}
+
+bool same(const UserDirValue& a, const UserDirValue& b)
+{
+    return a.kind == b.kind && a.tooLong == b.tooLong && a.length == b.length &&
+           std::memcmp(a.text, b.text, sizeof a.text) == 0;
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const char* text = reinterpret_cast<const char*>(data);
-    UserDirsReader whole;
-    whole.feed(text, size);
-    UserDirsReader pieces;
-    const std::size_t step = size % 13 + 1;
-    for (std::size_t at = 0; at < size; at += step) {
-        pieces.feed(text + at, size - at < step ? size - at : step);
-    }
+    UserDirs whole;
+    whole.parse(text, size);
+    // A comment line put in front must not change a single value.
+    static char shifted[userDirsReadLimit + 2];
+    const std::size_t shiftedSize = size < userDirsReadLimit ? size : userDirsReadLimit;
+    shifted[0] = '#';
+    shifted[1] = '\n';
+    std::memcpy(shifted + 2, text, shiftedSize);
+    UserDirs withComment;
+    withComment.parse(shifted, shiftedSize + 2);
+    UserDirs prefix;
+    prefix.parse(text, shiftedSize);
     for (int i = 0; i < userDirCount; ++i) {
-        const UserDirValue& a = whole.value(static_cast<UserDir>(i));
-        const UserDirValue& b = pieces.value(static_cast<UserDir>(i));
-        const bool wellFormed = a.length < MAX_PATH && std::strlen(a.text) == a.length &&
-                                std::memchr(a.text, '\n', a.length) == nullptr &&
-                                (!a.tooLong || a.length == MAX_PATH - 1) &&
-                                (a.kind != UserDirValue::Absolute || a.text[0] == '/') &&
-                                (a.kind != UserDirValue::Unset || a.length == 0);
-        const bool same = a.kind == b.kind && a.tooLong == b.tooLong && a.length == b.length &&
-                          std::memcmp(a.text, b.text, sizeof a.text) == 0;
-        if (!wellFormed || !same) {
+        const auto dir = static_cast<UserDir>(i);
+        if (!wellFormed(whole.value(dir)) || !same(prefix.value(dir), withComment.value(dir))) {
             std::abort();
         }
     }
