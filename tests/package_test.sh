@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# The manual page, the installed tree and the release packages, checked
+# The manual page, the installed tree and the release's packages, checked
 # against what the built program does.
-#   package_test.sh SOURCE_DIR VERSION BINARY_DIR WIN32_BINARY_DIR PROGRAM FOLDER_LIST
+#   package_test.sh SOURCE_DIR VERSION BINARY_DIR RELEASE_DIR WIN32_EXE PROGRAM FOLDER_LIST
+# RELEASE_DIR is what scripts/release made (the release.reproducible test);
+# WIN32_EXE the i386 image the Windows tests ran.
 set -uo pipefail
 source "$(dirname "$0")/checks.sh"
-source_dir=$(realpath "$1") version=$2 binary_dir=$3 win32_dir=$4 program=$5 folder_list=$6
-for tool in mandoc wrestool dpkg-deb cpack python3; do
+source_dir=$(realpath "$1") version=$2 binary_dir=$3 release=$4 win32_exe=$5 program=$6 folder_list=$7
+for tool in mandoc wrestool dpkg-deb python3; do
     command -v "$tool" >/dev/null || missing "no $tool: scripts/install-deps installs it"
 done
-[ -f "$win32_dir/CPackConfig.cmake" ] || missing "no win32 tree at $win32_dir: it is built with the tests where i686-w64-mingw32-g++ was found"
+[ -f "$release/SHA256SUMS" ] || missing "no release in $release: the release.reproducible test makes it"
 cd "$source_dir"
 work=$(mktemp -d -t folderreport-package-XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -47,42 +49,51 @@ done < <(sed -n '/^\.Bl -column/,/^\.El/p' "$page" | grep '^\.It [A-Z_]* Ta')
 
 # --- The installed tree ----------------------------------------------------------
 cmake --install "$binary_dir" --prefix "$work/prefix" >/dev/null || fail "cmake --install"
-for file in bin/folderreport share/man/man1/folderreport.1 share/doc/folderreport/README.md share/doc/folderreport/LICENSE; do
-    [ -f "$work/prefix/$file" ] || fail "not installed: $file"
-done
-newhome; [ "$(report "$work/prefix/bin/folderreport" | wc -l)" = 14 ] || fail "the installed program does not report"
-
-# --- The .deb and the .tar.gz -----------------------------------------------------
 files="bin/folderreport
 share/doc/folderreport/LICENSE
 share/doc/folderreport/README.md
-share/man/man1/folderreport.1"
-packages=$work/packages
-cpack -G "DEB;TGZ" --config "$binary_dir/CPackConfig.cmake" -B "$packages" >"$work/cpack.log" 2>&1 ||
-    fail "cpack: $(cat "$work/cpack.log")"
+share/doc/folderreport/changelog.gz
+share/doc/folderreport/copyright
+share/man/man1/folderreport.1.gz"
+[ "$(cd "$work/prefix" && find . -type f | sed 's|^\./||' | sort)" = "$files" ] ||
+    fail "installed: $(cd "$work/prefix" && find . -type f)"
+# Debian's forms: the page and the changelog gzipped, the changelog's top
+# entry this version, the copyright file machine-readable.
+cmp -s <(gzip -dc "$work/prefix/share/man/man1/folderreport.1.gz") "$page" || fail "the installed page is not the page"
+[[ $(gzip -dc "$work/prefix/share/doc/folderreport/changelog.gz" | head -n 1) == "folderreport ($version) "* ]] ||
+    fail "changelog: $(gzip -dc "$work/prefix/share/doc/folderreport/changelog.gz" | head -n 1)"
+[ "$(head -n 1 "$work/prefix/share/doc/folderreport/copyright")" = \
+  "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ] || fail "copyright is not machine-readable"
+newhome; [ "$(report "$work/prefix/bin/folderreport" | wc -l)" = 14 ] || fail "the installed program does not report"
+
+# --- The .deb and the .tar.gz -----------------------------------------------------
 arch=$(dpkg --print-architecture)
-deb=$packages/folderreport_${version}_$arch.deb
+deb=$release/folderreport_${version}_$arch.deb
 field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(field Package)" = folderreport ] || fail "Package: $(field Package)"
 [ "$(field Version)" = "$version" ] || fail "Version: $(field Version)"
 [ "$(field Architecture)" = "$arch" ] || fail "Architecture: $(field Architecture)"
+[ "$(field Section)" = utils ] || fail "Section: $(field Section)"
+[ "$(field Maintainer)" = "The folderreport authors <authors@folderreport.invalid>" ] || fail "Maintainer: $(field Maintainer)"
+[ "$(field Description | wc -l)" -ge 3 ] || fail "Description: $(field Description)"
 # The program needs the C library alone, so that is all it may depend on.
 [[ $(field Depends) =~ ^libc6\ \(\>=\ [0-9.]+\)$ ]] || fail "Depends: $(field Depends)"
 [ "$(dpkg-deb -c "$deb" | awk '!/\/$/ { sub("^\\./usr/", "", $6); print $6 }' | sort)" = "$files" ] ||
     fail "the .deb holds: $(dpkg-deb -c "$deb")"
 dpkg-deb -x "$deb" "$work/root"
 newhome; [ "$(report "$work/root/usr/bin/folderreport" | wc -l)" = 14 ] || fail "the .deb's program does not report"
-tarball=$packages/folderreport-$version-Linux.tar.gz
+tarball=$release/folderreport-$version-Linux.tar.gz
 [ "$(tar tzf "$tarball" | grep -v '/$' | sed "s|^folderreport-$version-Linux/||" | sort)" = "$files" ] ||
     fail "the .tar.gz holds: $(tar tzf "$tarball")"
 
 # --- The .zip of the Windows program ----------------------------------------------
-if cpack -G ZIP --config "$win32_dir/CPackConfig.cmake" -B "$packages" >"$work/cpack.log" 2>&1; then
-    zip=$packages/folderreport-$version-win32.zip
+zip=$release/folderreport-$version-win32.zip
+if [ -f "$zip" ]; then
     python3 -m zipfile -e "$zip" "$work/zip"
     top=$work/zip/folderreport-$version-win32
     [ "$(ls "$top" | sort | tr '\n' ' ')" = "LICENSE README.md folderreport.exe " ] || fail "the .zip holds: $(ls -R "$work/zip")"
-    image=$(tests/windows/image_test.sh "$top/folderreport.exe" i686-w64-mingw32) || fail "the .zip's program: $image"
+    # What ships is, byte for byte, the image the Windows tests checked and ran.
+    cmp "$top/folderreport.exe" "$win32_exe" || fail "the .zip's program is not the tested i386 image"
     wrestool -x --raw --type=version "$top/folderreport.exe" >"$work/version.res" || fail "no version resource"
     # The strings of the version resource (UTF-16) and its fixed file version.
     python3 - "$work/version.res" "$version" <<'PY' || fail "version resource"
@@ -110,7 +121,7 @@ print(found, numbers)
 sys.exit(0 if ok else 1)
 PY
 else
-    fail "cpack zip: $(cat "$work/cpack.log")"
+    fail "no $zip"
 fi
 
 finish
