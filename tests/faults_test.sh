@@ -4,7 +4,7 @@
 # (or 1 exactly when the report could not be written, with one line on
 # standard error and nothing else), fourteen well-formed lines in table
 # order, and nothing created but the folders the report names.
-#   faults_test.sh EXE
+#   faults_test.sh EXE FOLDER_LIST
 set -uo pipefail
 source "$(dirname "$0")/checks.sh"
 exe=$(realpath "$1")
@@ -30,8 +30,9 @@ as_nobody() {
 # own_home: gives the case's home to the unprivileged user.
 own_home() { [ "$(id -u)" -ne 0 ] || chown -R 65534:65534 "$home"; }
 
-names=(SYSTEM WINDOWS DESKTOPDIRECTORY STARTMENU PROGRAMS PROGRAM_FILES PROGRAM_FILES_COMMON
-       PERSONAL MYDOCUMENTS MYPICTURES APPDATA COMMON_APPDATA COMMON_DOCUMENTS LOCAL_APPDATA)
+# The rows' names in report order, from the program's own table.
+mapfile -t names < <("$2" | cut -d ' ' -f 1)
+[ "${#names[@]}" = 14 ] || { echo "the folder list gives ${#names[@]} rows"; exit 1; }
 
 # newcase NAME: a fresh home at $home (made, empty) for the next case.
 newcase() {
