@@ -3,4 +3,11 @@
 failures=0
 fail() { echo "FAIL ${name:+[$name] }$*"; failures=$((failures + 1)); }
 missing() { echo "$*"; if [ "${CI-}" = true ]; then exit 1; fi; exit 77; }
+# require TOOL...: skips (or fails, in CI) unless every tool is on PATH.
+require() {
+    local tool
+    for tool; do
+        command -v "$tool" >/dev/null || missing "no $tool: scripts/install-deps installs it"
+    done
+}
 finish() { echo "$failures failure(s)"; [ "$failures" -eq 0 ]; }

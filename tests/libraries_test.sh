@@ -14,11 +14,9 @@ libc=$("$cxx" -print-file-name=libc.so.6)
 [ -f "$libc" ] || missing "$cxx does not know where libc.so.6 is"
 
 symbols() { "$nm" "$@" --format=just-symbols 2>/dev/null | grep -v -e '^$' -e ':$' | sed 's/@.*//' | sort -u; }
-symbols -D --defined-only "$libc" >"${TMPDIR:-/tmp}/libc.$$"
-trap 'rm -f "${TMPDIR:-/tmp}/libc.$$"' EXIT
 unresolved=$(symbols --undefined-only "$@" |
     comm -23 - <(symbols --defined-only "$@") |
-    comm -23 - "${TMPDIR:-/tmp}/libc.$$" |
+    comm -23 - <(symbols -D --defined-only "$libc") |
     # _GLOBAL_OFFSET_TABLE_ is the linker's; clang's -fsanitize=function
     # refers to the type information of function types.
     grep -v -E '^(__asan_|__ubsan_|__sanitizer_|_GLOBAL_OFFSET_TABLE_$|_ZTVN10__cxxabiv120__function_type_infoE$)')

@@ -4,7 +4,7 @@
 #   lintian_test.sh RELEASE_DIR
 set -uo pipefail
 source "$(dirname "$0")/checks.sh"
-command -v lintian >/dev/null || missing "no lintian: scripts/install-deps installs it"
+require lintian
 debs=("$1"/*.deb)
 [ -f "${debs[0]}" ] || missing "no .deb in $1: the release.reproducible test makes it"
 if report=$(lintian --fail-on error,warning "${debs[@]}" 2>&1); then

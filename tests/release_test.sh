@@ -8,9 +8,7 @@
 set -uo pipefail
 source "$(dirname "$0")/checks.sh"
 source_dir=$1 out=$2
-for tool in cpack dpkg-deb dpkg-shlibdeps i686-w64-mingw32-g++ sha256sum; do
-    command -v "$tool" >/dev/null || missing "no $tool: scripts/install-deps installs it"
-done
+require cpack dpkg-deb dpkg-shlibdeps i686-w64-mingw32-g++ sha256sum
 rm -rf "$out"
 mkdir -p "$out/a" "$out/b" "$out/cwd-a" "$out/cwd-b"
 release() {  # release NAME UMASK [USER-COMMAND...]

@@ -13,9 +13,7 @@ case $triplet in
     x86_64-*) format=pei-x86-64 magic='020b	(PE32+)' ;;
 esac
 objdump=$triplet-objdump
-for tool in "$objdump" wrestool python3; do
-    command -v "$tool" >/dev/null || missing "no $tool: scripts/install-deps installs it"
-done
+require "$objdump" wrestool python3
 [ -f "$exe" ] || missing "no $exe: it is built with the tests where $triplet-g++ was found at configure time"
 
 expect() {  # expect DESCRIPTION ACTUAL WANTED
