@@ -7,10 +7,14 @@
 #   faults_test.sh EXE FOLDER_LIST
 set -uo pipefail
 source "$(dirname "$0")/checks.sh"
-exe=$(realpath "$1")
+require python3 strace
 root=$(mktemp -d -t folderreport-faults-XXXXXX)
 chmod 755 "$root"
 trap 'chmod -R u+rwx "$root"; rm -rf "$root"' EXIT
+cd "$root"
+# A copy the unprivileged user can reach, wherever the build tree lies.
+exe=$root/folderreport
+cp "$1" "$exe"
 
 # Cases about file modes run as a user whom the modes bind: as root, that is
 # nobody; as anyone else, the user running the tests.
@@ -20,12 +24,12 @@ if [ "$(id -u)" -eq 0 ]; then
 else
     unprivileged=()
 fi
-# as_nobody CASE: true when the case, which needs nobody's missing
-# password-database home, can run; otherwise says why it is skipped.
-as_nobody() {
+# as_root CASE WHY: true when the case, which needs root for WHY, can run;
+# otherwise says why it is skipped (a failure in CI).
+as_root() {
     [ "$(id -u)" -eq 0 ] && return 0
-    [ "${CI-}" = true ] && { fail "[$1] needs root to run as nobody"; return 1; }
-    echo "skip [$1]: needs root to run as nobody"; return 1
+    [ "${CI-}" = true ] && { fail "[$1] needs root $2"; return 1; }
+    echo "skip [$1]: needs root $2"; return 1
 }
 # own_home: gives the case's home to the unprivileged user.
 own_home() { [ "$(id -u)" -ne 0 ] || chown -R 65534:65534 "$home"; }
@@ -67,12 +71,12 @@ check() {
     # Anything new in the case's directory must be a reported folder or one
     # of its parents.
     find "$root/$name" 2>/dev/null | sort >"$root/after"
-    comm -13 "$root/before" "$root/after" | while IFS= read -r new; do
+    while IFS= read -r new; do
         for path in "${reported[@]}"; do
             [ "$path" = "$new" ] || [ "${path#"$new"/}" != "$path" ] && continue 2
         done
         fail "created outside the report: $new"
-    done
+    done < <(comm -13 "$root/before" "$root/after")
 }
 
 # snapshot: what the case's directory holds before the program runs.
@@ -97,7 +101,7 @@ mode() { stat -c %a "$1"; }
 # an absolute path; it does not exist, so per-user rows fail.
 for value in unset "" relative/home; do
     newcase "home-${value:-empty}"
-    as_nobody "$name" || continue
+    as_root "$name" "to run as nobody, whose home is missing" || continue
     if [ "$value" = unset ]; then runas; else runas HOME="$value"; fi
     check; grep -q "DESKTOPDIRECTORY: FAILED ()" "$out" || fail "per-user row found"
 done
@@ -191,6 +195,30 @@ grep -q "DESKTOPDIRECTORY: FAILED ()" "$out" || fail "file taken for a folder"
 newcase path-loop; ln -s Pictures "$home/Pictures"; ln -s Public "$home/Public"; run HOME="$home"; check
 grep -q "MYPICTURES      : FAILED ()" "$out" || fail "symlink loop taken for a folder"
 
+# The machine-wide folders are reported where they exist and never created,
+# even for root: a root of the case's own (a mount namespace) lacks them.
+newcase machine-wide
+if as_root "$name" "for a mount namespace"; then
+    new=$root/$name/root
+    mkdir -p "$new/usr" "$new/proc" "$new/home"
+    cp "$exe" "$new/folderreport"
+    unshare --mount --propagation private sh -e -c '
+        new=$1
+        for dir in lib lib32 lib64 usr/lib usr/lib32 usr/lib64; do
+            if [ -L "/$dir" ]; then cp -P "/$dir" "$new/$dir"
+            elif [ -d "/$dir" ]; then mkdir -p "$new/$dir" && mount --bind "/$dir" "$new/$dir"; fi
+        done
+        mount -t proc proc "$new/proc"
+        exec env -i HOME=/home "$2" "$new" /folderreport' sh "$new" "$(command -v chroot)" >"$root/out" 2>"$root/err"
+    status=$?
+    [ "$status" = 0 ] && [ ! -s "$root/err" ] && [ "$(wc -l <"$root/out")" = 14 ] ||
+        fail "status $status: $(cat "$root/err" "$root/out")"
+    grep -q '^PROGRAM_FILES   : FAILED ()$' "$root/out" && grep -q '^COMMON_APPDATA  : FAILED ()$' "$root/out" ||
+        fail "$(cat "$root/out")"
+    grep -q '^PERSONAL        : CREATED (/home/Documents)$' "$root/out" || fail "per-user rows: $(cat "$root/out")"
+    [ ! -e "$new/opt" ] && [ ! -e "$new/usr/share" ] || fail "created: $(ls -d "$new/opt" "$new/usr/share" 2>&1)"
+fi
+
 # --- Modes and failed creates ---------------------------------------------------
 # Missing parents are made as mkdir -p makes them, so a restrictive umask
 # cannot block the folder; the folder itself keeps its mode.
@@ -225,6 +253,21 @@ newcase out-fsize; snapshot; err=$root/err
 # Standard error goes through a pipe, which the limit does not bind.
 (ulimit -f 0; exec env -i HOME="$home" "$exe" >"$root/fsize") 2>&1 | cat >"$err"; status=${PIPESTATUS[0]}; check 1
 grep -q 'File too large' "$err" || fail "stderr: $(cat "$err")"
+
+# An error that only closing the output reports (as NFS does for a full
+# quota): strace makes the program's close of standard output fail.
+# (LeakSanitizer, in the sanitizer build, cannot work under strace.)
+newcase out-close; snapshot; err=$root/err
+traced=(env -i HOME="$home" ASAN_OPTIONS=detect_leaks=0 strace)
+"${traced[@]}" -o "$root/closes" -e trace=close "$exe" >/dev/null
+closes=$(grep -E '^close\(' "$root/closes" | grep -n -m 1 '^close(1)' | cut -d : -f 1)
+if [ -z "$closes" ]; then
+    fail "standard output is never closed: $(cat "$root/closes")"
+else
+    "${traced[@]}" -o /dev/null -e inject=close:error=EIO:when="$closes" "$exe" >"$root/out" 2>"$err"
+    status=$?; check 1
+    grep -q 'Input/output error' "$err" || fail "stderr: $(cat "$err")"
+fi
 
 # --- Arguments --------------------------------------------------------------------
 newcase args; run HOME="$home"; run HOME="$home"; cp "$out" "$root/args-plain"

@@ -7,7 +7,7 @@
 set -uo pipefail
 source "$(dirname "$0")/checks.sh"
 source_dir=$(realpath "$1") version=$2 binary_dir=$3 release=$4 win32_exe=$5 program=$6 folder_list=$7
-require mandoc wrestool dpkg-deb python3
+require mandoc man wrestool dpkg-deb python3
 [ -f "$release/SHA256SUMS" ] || missing "no release in $release: the release.reproducible test makes it"
 cd "$source_dir"
 work=$(mktemp -d -t folderreport-package-XXXXXX)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <set>
 #include <string>
@@ -104,6 +106,51 @@ TEST(Report, UnterminatedBufferIsCutAtItsLastByte)
     ASSERT_NE(std::fgets(line, sizeof line, out), nullptr);
     std::fclose(out);
     EXPECT_EQ(std::string(line), "SYSTEM          : " + std::string(MAX_PATH - 1, 'x') + "\n");
+}
+
+// A line-buffered output whose writes fail for the chosen lines: the first
+// with ENOSPC, any later one with EIO.
+struct FailingOutput {
+    std::set<int> failingLines;
+    int line = 0;
+    int failures = 0;
+    std::string written;
+};
+
+std::FILE* openFailingOutput(FailingOutput& output)
+{
+    cookie_io_functions_t functions{};
+    functions.write = [](void* cookie, const char* data, std::size_t size) -> ssize_t {
+        auto& self = *static_cast<FailingOutput*>(cookie);
+        if (self.failingLines.count(++self.line) != 0) {
+            errno = self.failures++ == 0 ? ENOSPC : EIO;
+            return -1;
+        }
+        self.written.append(data, size);
+        return static_cast<ssize_t>(size);
+    };
+    std::FILE* out = fopencookie(&output, "w", functions);
+    static char buffer[1024];
+    std::setvbuf(out, buffer, _IOLBF, sizeof buffer);  // one write per line
+    return out;
+}
+
+TEST(Report, FailedWritesNeitherStopTheWalkNorHideTheFirstError)
+{
+    auto answers = [](int) -> Answer { return {1, 0, "/x"}; };
+    calls.clear();
+    answerFor = answers;
+    FailingOutput output;
+    output.failingLines = {3, 5, 6};
+    std::FILE* out = openFailingOutput(output);
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(writeReport(folderTable, fakeShell, out), ENOSPC);
+    std::fclose(out);
+    EXPECT_EQ(calls.size(), 14u) << "every row is still asked for";
+    EXPECT_EQ(output.line, 14) << "every line is still written";
+    EXPECT_EQ(output.failures, 3);
+    EXPECT_EQ(output.written.find("DESKTOPDIRECTORY"), std::string::npos);
+    EXPECT_NE(output.written.find("LOCAL_APPDATA   : /x\n"), std::string::npos);
 }
 
 TEST(FolderTable, FourteenDistinctCodesThenTheTerminator)

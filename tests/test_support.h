@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <ftw.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -9,6 +11,17 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+
+// Skips the test for a missing prerequisite, except in CI (CI=true), where
+// a test that cannot run is a failure.  Returns from the test either way.
+#define SKIP_UNLESS_CI(reason)                                                  \
+    do {                                                                        \
+        const char* ci = std::getenv("CI");                                     \
+        if (ci != nullptr && std::string(ci) == "true") {                       \
+            GTEST_FAIL() << (reason) << " (a failure in CI)";                   \
+        }                                                                       \
+        GTEST_SKIP() << (reason);                                               \
+    } while (false)
 
 // A directory of its own for one test, removed with all it holds.
 class TempDir {
