@@ -196,27 +196,32 @@ newcase path-loop; ln -s Pictures "$home/Pictures"; ln -s Public "$home/Public";
 grep -q "MYPICTURES      : FAILED ()" "$out" || fail "symlink loop taken for a folder"
 
 # The machine-wide folders are reported where they exist and never created,
-# even for root: a root of the case's own (a mount namespace) lacks them.
+# even for root: a root of the case's own lacks them.  It is made in a
+# mount namespace, on a tmpfs over a mount point made private first (so
+# that nothing propagates out, even in a chroot, whose / is no mount point).
 newcase machine-wide
 if as_root "$name" "for a mount namespace"; then
-    new=$root/$name/root
-    mkdir -p "$new/usr" "$new/proc" "$new/home"
-    cp "$exe" "$new/folderreport"
-    unshare --mount --propagation private sh -e -c '
-        new=$1
+    unshare --mount --propagation unchanged sh -e -c '
+        for base in /dev/shm /tmp /run /mnt ""; do [ -n "$base" ] && mountpoint -q "$base" && break; done
+        [ -n "$base" ] || { echo "no mount point to put a root on" >&2; exit 3; }
+        exec 3<"$1"
+        mount --make-private "$base" && mount -t tmpfs tmpfs "$base"
+        new=$base/root
+        mkdir -p "$new/usr" "$new/proc" "$new/home"
         for dir in lib lib32 lib64 usr/lib usr/lib32 usr/lib64; do
             if [ -L "/$dir" ]; then cp -P "/$dir" "$new/$dir"
             elif [ -d "/$dir" ]; then mkdir -p "$new/$dir" && mount --bind "/$dir" "$new/$dir"; fi
         done
         mount -t proc proc "$new/proc"
-        exec env -i HOME=/home "$2" "$new" /folderreport' sh "$new" "$(command -v chroot)" >"$root/out" 2>"$root/err"
+        cat <&3 >"$new/folderreport" && chmod 755 "$new/folderreport"
+        env -i HOME=/home "$2" "$new" /folderreport || echo "status $?" >&4
+        for dir in opt usr/share; do [ ! -e "$new/$dir" ] || echo "created /$dir" >&4; done
+        ' sh "$exe" "$(command -v chroot)" >"$root/out" 2>"$root/err" 4>"$root/wrong"
     status=$?
-    [ "$status" = 0 ] && [ ! -s "$root/err" ] && [ "$(wc -l <"$root/out")" = 14 ] ||
-        fail "status $status: $(cat "$root/err" "$root/out")"
-    grep -q '^PROGRAM_FILES   : FAILED ()$' "$root/out" && grep -q '^COMMON_APPDATA  : FAILED ()$' "$root/out" ||
-        fail "$(cat "$root/out")"
-    grep -q '^PERSONAL        : CREATED (/home/Documents)$' "$root/out" || fail "per-user rows: $(cat "$root/out")"
-    [ ! -e "$new/opt" ] && [ ! -e "$new/usr/share" ] || fail "created: $(ls -d "$new/opt" "$new/usr/share" 2>&1)"
+    [ "$status" = 0 ] && [ ! -s "$root/err" ] && [ ! -s "$root/wrong" ] && [ "$(wc -l <"$root/out")" = 14 ] ||
+        fail "status $status: $(cat "$root/wrong" "$root/err" "$root/out")"
+    grep -q '^PROGRAM_FILES   : FAILED ()$' "$root/out" && grep -q '^COMMON_APPDATA  : FAILED ()$' "$root/out" &&
+        grep -q '^PERSONAL        : CREATED (/home/Documents)$' "$root/out" || fail "$(cat "$root/out")"
 fi
 
 # --- Modes and failed creates ---------------------------------------------------
