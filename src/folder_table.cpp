@@ -2,7 +2,7 @@
 
 #include "folder_codes.h"
 
-const FolderEntry folderTable[15] = {
+const FolderEntry folderTable[] = {
     {csidl::system, "SYSTEM"},
     {csidl::windows, "WINDOWS"},
     {csidl::desktopDirectory, "DESKTOPDIRECTORY"},

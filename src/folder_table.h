@@ -13,4 +13,4 @@ constexpr std::int32_t endOfTable = -1;
 
 // Rows in report order, ended by a row whose csidl is endOfTable (its name
 // is null and never read).  There is no count: readers stop at that row.
-extern const FolderEntry folderTable[15];
+extern const FolderEntry folderTable[];

@@ -235,12 +235,42 @@ grep -q "DESKTOPDIRECTORY: CREATED ($home/a/b/Desk)" "$out" || fail "$(sed -n 3p
 newcase umask-0777; own_home; UMASK=0777 runas HOME="$home"; check
 grep -v -E '^(SYSTEM|WINDOWS|PROGRAM_FILES_COMMON|MYDOCUMENTS) *:' "$out" | grep -q FAILED &&
     fail "a row failed under umask 0777: $(cat "$out")"
+# A folder that one row made closed does not block one that a later row
+# needs inside it (Pictures in Documents, the config home in the Desktop):
+# it is opened for that moment, then closed again.
+for mask in 0277 0777; do
+    newcase "umask-$mask-nested"; mkdir "$home/cfg"; own_home
+    printf 'XDG_DOCUMENTS_DIR="$HOME/Documents"\nXDG_PICTURES_DIR="$HOME/Documents/Pictures"\n' >"$home/cfg/user-dirs.dirs"
+    UMASK=$mask runas HOME="$home" XDG_CONFIG_HOME="$home/cfg"; check
+    grep -q "MYPICTURES      : CREATED ($home/Documents/Pictures)" "$out" || fail "$(sed -n 10p "$out")"
+    closed=$(printf '%o' $((0777 & ~mask)))
+    [ "$(mode "$home/Documents") $(mode "$home/Documents/Pictures")" = "$closed $closed" ] ||
+        fail "modes: $(mode "$home/Documents") $(mode "$home/Documents/Pictures")"
+    newcase "umask-$mask-config-in-desktop"; own_home
+    UMASK=$mask runas HOME="$home" XDG_CONFIG_HOME="$home/Desktop/cfg"; check
+    # (Under 0777 the closed Desktop hides APPDATA from the plain query.)
+    grep -q "STARTMENU       : CREATED ($home/Desktop/cfg/menus)" "$out" &&
+        grep -q -E "^APPDATA         : (CREATED \()?$home/Desktop/cfg\)?$" "$out" || fail "$(cat "$out")"
+    parent=$(printf '%o' $(((0700 & ~mask) | 0300)))
+    [ "$(mode "$home/Desktop") $(mode "$home/Desktop/cfg")" = "$closed $parent" ] ||
+        fail "modes: $(mode "$home/Desktop") $(mode "$home/Desktop/cfg")"
+done
 # A create that fails part way leaves none of the folders it made.
 newcase create-fails; echo x >"$home/file"; mkdir "$home/cfg"
 printf 'XDG_DESKTOP_DIR="$HOME/new/deeper/../../file/Desk"\n' >"$home/cfg/user-dirs.dirs"; own_home
 runas HOME="$home" XDG_CONFIG_HOME="$home/cfg"; check
 grep -q "DESKTOPDIRECTORY: FAILED ()" "$out" || fail "$(sed -n 3p "$out")"
 [ ! -e "$home/new" ] || fail "left behind: $(find "$home/new")"
+# ... and never one that is no longer the folder it made: here another
+# process moves the first folder away and makes its own while the create
+# is held (by strace) at its next mkdir, which then fails.
+newcase create-fails-swapped; printf 'XDG_DESKTOP_DIR="$HOME/a/b/Desk"\n' >"$home/user-dirs.dirs"; snapshot
+(for _ in $(seq 1000); do [ -d "$home/a" ] && break; sleep 0.01; done; mv "$home/a" "$home/a.moved" && mkdir "$home/a") &
+env -i HOME="$home" XDG_CONFIG_HOME="$home" ASAN_OPTIONS=detect_leaks=0 \
+    strace -o /dev/null -P "$home/a/b" -e inject=mkdir:error=EACCES:delay_enter=3000000 "$exe" >"$root/out"
+wait
+grep -q "DESKTOPDIRECTORY: FAILED ()" "$root/out" || fail "$(sed -n 3p "$root/out")"
+[ -d "$home/a" ] || fail "removed the other process's folder"
 
 # --- Output ---------------------------------------------------------------------
 newcase out-closed; snapshot; env -i HOME="$home" "$exe" >&- 2>"$root/err"; status=$?; err=$root/err; check 1

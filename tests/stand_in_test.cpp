@@ -271,6 +271,72 @@ TEST_F(StandIn, HomeTooLongForItsBaseDirectoriesFailsThem)
     }
 }
 
+TEST_F(StandIn, XdgBaseDirectoriesAreMadePrivateEvenAsParents)
+{
+    const mode_t mask = umask(022);
+    writeUserDirs("XDG_DESKTOP_DIR=\"$HOME/.local/share/Desktop\"\n"
+                  "XDG_DOCUMENTS_DIR=\"$HOME/.config/deeper/Documents\"\n"
+                  "XDG_PICTURES_DIR=\"$HOME/pics/Pictures\"\n");
+    EXPECT_EQ(ask(desktopDirectory, 1), h + "/.local/share/Desktop");
+    EXPECT_EQ(ask(personal, 1), h + "/.config/deeper/Documents");
+    EXPECT_EQ(ask(myPictures, 1), h + "/pics/Pictures");
+    umask(mask);
+    EXPECT_EQ(modeOf(h + "/.local"), 0700u);
+    EXPECT_EQ(modeOf(h + "/.local/share"), 0700u);
+    EXPECT_EQ(modeOf(h + "/.config/deeper"), 0700u) << "below a base directory";
+    EXPECT_EQ(modeOf(h + "/.local/share/Desktop"), 0755u) << "a user dir keeps its own mode";
+    EXPECT_EQ(modeOf(h + "/.config/deeper/Documents"), 0755u);
+    EXPECT_EQ(modeOf(h + "/pics"), 0755u) << "a parent off the base directories' lines";
+}
+
+// The bounds: MAX_PATH for each path the report prints, counted after runs
+// of '/' are folded; the system's own for the bases and user-dirs.dirs.
+TEST_F(StandIn, OnlyPrintedPathsAreBoundByMaxPath)
+{
+    // A user-dirs.dirs whose own path is over 260 characters is read.
+    const std::string longConfig = h + "/" + std::string(255 - h.size() - 1, 'c');
+    ASSERT_EQ(mkdir(longConfig.c_str(), 0700), 0);
+    writeFile(longConfig + "/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Bureau\"\n");
+    setenv("XDG_CONFIG_HOME", longConfig.c_str(), 1);
+    EXPECT_EQ(ask(desktopDirectory, 1), h + "/Bureau");
+    EXPECT_EQ(ask(appData, 0), longConfig);
+    EXPECT_EQ(ask(startMenu, 1), failed) << "its menus folder is 261 characters: too long to print";
+    unsetenv("XDG_CONFIG_HOME");
+
+    // So is one below a home of 243 characters, with the default config home.
+    const std::string longHome = h + "/" + std::string(243 - h.size() - 1, 'h');
+    ASSERT_EQ(mkdir(longHome.c_str(), 0700), 0);
+    setenv("HOME", longHome.c_str(), 1);
+    ASSERT_EQ(mkdir((longHome + "/.config").c_str(), 0700), 0);
+    writeFile(longHome + "/.config/user-dirs.dirs", "XDG_PICTURES_DIR=\"$HOME/P\"\n");
+    EXPECT_EQ(ask(myPictures, 1), longHome + "/P");
+
+    // A home too long for any path it holds leaves absolute XDG variables,
+    // and absolute user dirs, as they are.
+    const std::string tooLongHome = h + "/" + std::string(200, 'x') + "/" + std::string(100, 'x');
+    ASSERT_EQ(mkdir(tooLongHome.substr(0, h.size() + 201).c_str(), 0700), 0);
+    ASSERT_EQ(mkdir(tooLongHome.c_str(), 0700), 0);
+    setenv("HOME", tooLongHome.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (h + "/cfg").c_str(), 1);
+    setenv("XDG_DATA_HOME", (h + "/data").c_str(), 1);
+    ASSERT_EQ(mkdir((h + "/cfg").c_str(), 0700), 0);
+    writeFile(h + "/cfg/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"" + h + "/docs\"\n");
+    EXPECT_EQ(ask(appData, 1), h + "/cfg");
+    EXPECT_EQ(ask(startMenu, 1), h + "/cfg/menus");
+    EXPECT_EQ(ask(localAppData, 1), h + "/data");
+    EXPECT_EQ(ask(personal, 1), h + "/docs");
+    EXPECT_EQ(ask(desktopDirectory, 1), failed);
+
+    // Runs of '/' count once, wherever they are written.
+    setenv("HOME", h.c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+    const std::string slashes(300, '/');
+    writeUserDirs("XDG_DESKTOP_DIR=\"$HOME" + slashes + "Desk" + slashes + "\"\n"
+                  "XDG_PUBLICSHARE_DIR=\"" + slashes + h.substr(1) + slashes + "Pub\"\n");
+    EXPECT_EQ(ask(desktopDirectory, 1), h + "/Desk");
+    EXPECT_EQ(ask(commonDocuments, 1), h + "/Pub");
+}
+
 TEST(UserDirs, ReadsQuotingEscapesAndOnlyWellFormedLines)
 {
     using namespace std::string_literals;
@@ -288,6 +354,12 @@ TEST(UserDirs, ReadsQuotingEscapesAndOnlyWellFormedLines)
     EXPECT_EQ(userDirs.value(UserDir::Pictures).kind, UserDirValue::Unset);
     EXPECT_EQ(userDirs.value(UserDir::PublicShare).kind, UserDirValue::HomeRelative);
     EXPECT_EQ(userDirs.value(UserDir::PublicShare).length, 0u);
+
+    const std::string slashes = "XDG_DESKTOP_DIR=\"$HOME//a\\//b///\"\nXDG_DOCUMENTS_DIR=\"//x//y\"\n";
+    userDirs = UserDirs{};
+    userDirs.parse(slashes.data(), slashes.size());
+    EXPECT_STREQ(userDirs.value(UserDir::Desktop).text, "a/b/");
+    EXPECT_STREQ(userDirs.value(UserDir::Documents).text, "/x/y");
 }
 
 // For files in the format xdg-user-dirs writes, the folder is the one that

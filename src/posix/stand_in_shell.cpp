@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <iterator>
+#include <optional>
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -16,38 +18,42 @@ namespace {
 
 // Where a folder code leads on a POSIX desktop: the native folder holding the
 // same kind of content, after the XDG base-directory and user-dirs rules.
-enum class Base : unsigned char { Fixed, ConfigHome, DataHome, UserDirectory };
+// Each folder is a path below one of four bases; the user dirs are the ones
+// user-dirs.dirs may name instead.
+enum class Base : unsigned char { Root, Home, ConfigHome, DataHome };
 
 struct Mapping {
     int csidl;
     Base base;
-    const char* text;  // the fixed path, the part below the base, or the default user dir
-    UserDir userDir;
+    const char* below;               // the path below the base, no leading '/'; "" for the base itself
+    std::optional<UserDir> userDir;  // the entry of user-dirs.dirs that, when set, replaces the path
 };
 
 const Mapping mappings[] = {
-    {csidl::desktopDirectory, Base::UserDirectory, "Desktop", UserDir::Desktop},
-    {csidl::startMenu, Base::ConfigHome, "/menus", {}},
-    {csidl::programs, Base::DataHome, "/applications", {}},
-    {csidl::programFiles, Base::Fixed, "/opt", {}},
-    {csidl::personal, Base::UserDirectory, "Documents", UserDir::Documents},
-    {csidl::myPictures, Base::UserDirectory, "Pictures", UserDir::Pictures},
+    {csidl::desktopDirectory, Base::Home, "Desktop", UserDir::Desktop},
+    {csidl::startMenu, Base::ConfigHome, "menus", {}},
+    {csidl::programs, Base::DataHome, "applications", {}},
+    {csidl::programFiles, Base::Root, "opt", {}},
+    {csidl::personal, Base::Home, "Documents", UserDir::Documents},
+    {csidl::myPictures, Base::Home, "Pictures", UserDir::Pictures},
     {csidl::appData, Base::ConfigHome, "", {}},
-    {csidl::commonAppData, Base::Fixed, "/usr/share", {}},
-    {csidl::commonDocuments, Base::UserDirectory, "Public", UserDir::PublicShare},
+    {csidl::commonAppData, Base::Root, "usr/share", {}},
+    {csidl::commonDocuments, Base::Home, "Public", UserDir::PublicShare},
     {csidl::localAppData, Base::DataHome, "", {}},
 };
 
 // Writes the pieces one after the other into `out`, in canonical form: each
 // run of '/' folded into one, no trailing '/' but in "/" itself (nothing is
 // resolved: ".", ".." and symlinks stay as written).  False, with `out`
-// emptied, when the whole would not fit a path: a path is never cut short.
-bool joinPath(char (&out)[MAX_PATH], const char* first, const char* second = "", const char* third = "")
+// emptied, when the whole would not fit, for a path is never cut short, or
+// when it holds a control character, which Windows allows in no path and
+// which would break the report's one line per folder.
+bool joinPath(char* out, std::size_t size, const char* first, const char* second = "", const char* third = "")
 {
     std::size_t length = 0;
     bool slash = false;  // a '/' that is written only if something follows it
     auto put = [&](char c) {
-        if (length == MAX_PATH - 1) {
+        if (length == size - 1 || static_cast<unsigned char>(c) < 0x20) {
             return false;
         }
         out[length++] = c;
@@ -72,9 +78,15 @@ bool joinPath(char (&out)[MAX_PATH], const char* first, const char* second = "",
     return true;
 }
 
-// An XDG base directory: the variable when it holds an absolute path, else
-// the default below home.
-void loadBaseDirectory(char (&out)[MAX_PATH], const char* variable, const char* belowHome, const char* home)
+template <std::size_t size>
+bool joinPath(char (&out)[size], const char* first, const char* second = "", const char* third = "")
+{
+    return joinPath(out, size, first, second, third);
+}
+
+// An XDG base directory: the variable when it holds an absolute path,
+// whatever the home is, else the default below the home.
+void loadBaseDirectory(char (&out)[systemPathMax], const char* variable, const char* belowHome, const char* home)
 {
     const char* value = std::getenv(variable);
     if (value != nullptr && value[0] == '/') {
@@ -86,7 +98,7 @@ void loadBaseDirectory(char (&out)[MAX_PATH], const char* variable, const char* 
     }
 }
 
-void loadHome(char (&home)[MAX_PATH])
+void loadHome(char (&home)[systemPathMax])
 {
     const char* value = std::getenv("HOME");
     if (value == nullptr || value[0] != '/') {
@@ -102,7 +114,7 @@ void loadHome(char (&home)[MAX_PATH])
 // size, into one buffer.
 void readUserDirs(UserDirs& userDirs, const char* configHome)
 {
-    char fileName[MAX_PATH];
+    char fileName[systemPathMax];
     if (configHome[0] == '\0' || !joinPath(fileName, configHome, "/user-dirs.dirs")) {
         return;
     }
@@ -128,30 +140,31 @@ void readUserDirs(UserDirs& userDirs, const char* configHome)
     userDirs.parse(text, size);
 }
 
-// Windows allows no control character in a path, and a line feed in one
-// would break the report's one line per folder.
-bool hasControlCharacter(const char* path)
-{
-    for (; *path != '\0'; ++path) {
-        if (static_cast<unsigned char>(*path) < 0x20) {
-            return true;
-        }
-    }
-    return false;
-}
-
 bool isDirectory(const char* path)
 {
     struct stat status;
     return stat(path, &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-// True when the first `length` characters of `path` name the home or a
-// folder above it, as spelled.
-bool isHomeOrAbove(const char* path, std::size_t length, const char* home)
+// True when one of two canonical absolute paths is the other or a folder
+// above it.
+bool onOneLine(const char* a, const char* b)
 {
-    return home[0] != '\0' && std::strncmp(home, path, length) == 0 &&
-           (home[length] == '\0' || home[length] == '/' || length == 1);
+    if (a[0] != '/' || b[0] != '/') {
+        return false;
+    }
+    if (a[1] == '\0' || b[1] == '\0') {
+        return true;  // "/" is above every other path
+    }
+    std::size_t i = 0;
+    while (a[i] != '\0' && a[i] == b[i]) {
+        ++i;
+    }
+    if (a[i] != '\0' && b[i] != '\0') {
+        return false;
+    }
+    const char rest = a[i] != '\0' ? a[i] : b[i];
+    return rest == '\0' || rest == '/';
 }
 
 // How many of the home's leading parts exist as the system resolves them,
@@ -159,7 +172,7 @@ bool isHomeOrAbove(const char* path, std::size_t length, const char* home)
 // raises it was the home, or a folder above it, under another name.
 std::size_t homeReach(const char* home)
 {
-    char prefix[MAX_PATH];
+    char prefix[systemPathMax];
     std::size_t reach = 0;
     for (std::size_t end = 1;; ++end) {
         if (home[end] == '/' || home[end] == '\0') {
@@ -174,72 +187,142 @@ std::size_t homeReach(const char* home)
     }
 }
 
+// A folder as the system knows it, whatever its name comes to mean later.
+struct Identity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool known = false;
+};
+
+Identity identify(const char* path)
+{
+    struct stat status;
+    if (lstat(path, &status) != 0) {
+        return {};
+    }
+    return {status.st_dev, status.st_ino, true};
+}
+
+bool same(const Identity& a, dev_t device, ino_t inode) { return a.known && a.device == device && a.inode == inode; }
+
+// Opens `folder` when it is one that this process made closed, giving the
+// owner write and search permission until the caller puts its mode back.
+const ClosedFolder* openIfClosed(const StandInContext& context, const char* folder)
+{
+    const Identity identity = identify(folder);
+    for (std::size_t i = 0; i < context.closedCount; ++i) {
+        const ClosedFolder& closed = context.closed[i];
+        if (same(identity, closed.device, closed.inode)) {
+            return chmod(folder, closed.mode | S_IWUSR | S_IXUSR) == 0 ? &closed : nullptr;
+        }
+    }
+    return nullptr;
+}
+
 // Creates `path` and its missing parents as `mkdir -p` does: the folder
-// gets `mode` less the umask, and each parent that too with the owner's
-// write and search permission added, so that a restrictive umask cannot
-// block what lies below it.  The home and the folders above it are never
-// created.  When the folder cannot be made, the folders made on the way are
-// removed again, deepest first; rmdir leaves any that is no longer empty.
-// Someone else creating a part meanwhile is fine, and is never undone.
-bool makeDirectories(const char* path, mode_t mode, const char* home)
+// gets `mode` less the umask, and each parent the same, or 0700 where it is,
+// leads to or lies below an XDG base directory, with the owner's write and
+// search permission added, so that a restrictive umask cannot block what lies
+// below it.  A folder that an earlier create of this process made closed (a
+// umask without the owner's write permission) is opened for the moment it
+// takes to make the folder inside it.  The home and the folders above it are
+// never left created, however spelled: a mkdir that makes more of the home
+// exist fails the create.  When the folder cannot be made, the folders made
+// on the way are removed again, deepest first, each only while it is still
+// the folder this call made and is empty.
+bool makeDirectories(StandInContext& context, const char* path, mode_t mode)
 {
     const mode_t mask = umask(0);
-    const mode_t folderMode = mode & ~mask;
-    const mode_t parentMode = folderMode | S_IWUSR | S_IXUSR;
-    const bool homeMissing = home[0] != '\0' && !isDirectory(home);
-    const std::size_t reach = homeMissing ? homeReach(home) : 0;
+    const bool homeMissing = context.home[0] != '\0' && !isDirectory(context.home);
+    const std::size_t reach = homeMissing ? homeReach(context.home) : 0;
 
     const std::size_t length = std::strlen(path);
     char partial[MAX_PATH];
     std::memcpy(partial, path, length + 1);
-    std::size_t made[MAX_PATH];  // where each folder this call made ends in `path`
+    struct Made {
+        std::size_t end;  // where the folder's name ends in `path`
+        Identity identity;
+    } made[MAX_PATH / 2 + 1];
     std::size_t madeCount = 0;
+    const ClosedFolder* opened = nullptr;  // the closed folder opened for this call, if any
+    std::size_t openedEnd = 0;
+    std::size_t parentEnd = 0;
     bool ok = true;
     for (std::size_t end = 1; ok && end <= length; ++end) {
         if (end < length && path[end] != '/') {
             continue;
         }
         partial[end] = '\0';
-        if (isHomeOrAbove(partial, end, home)) {
-            ok = isDirectory(partial);
-        } else if (mkdir(partial, end == length ? folderMode : parentMode) == 0) {
-            made[madeCount++] = end;
-            ok = !homeMissing || homeReach(home) == reach;
+        const bool parent = end < length;
+        const bool nearBase = onOneLine(partial, context.configHome) || onOneLine(partial, context.dataHome);
+        const mode_t created = parent ? ((nearBase ? 0700 : mode) & ~mask) | S_IWUSR | S_IXUSR : mode & ~mask;
+        int result = mkdir(partial, created);
+        if (result != 0 && errno == EACCES && opened == nullptr && parentEnd > 0) {
+            partial[parentEnd] = '\0';
+            opened = openIfClosed(context, partial);
+            partial[parentEnd] = '/';
+            if (opened != nullptr) {
+                openedEnd = parentEnd;
+                result = mkdir(partial, created);
+            }
+        }
+        if (result == 0) {
+            made[madeCount++] = {end, identify(partial)};
+            ok = !homeMissing || homeReach(context.home) == reach;
         } else {
             ok = errno == EEXIST;
         }
         partial[end] = path[end];
+        parentEnd = end;
     }
     ok = ok && isDirectory(path);
+    if (ok && madeCount > 0 && made[madeCount - 1].end == length && made[madeCount - 1].identity.known &&
+        (mode & ~mask & (S_IWUSR | S_IXUSR)) != (S_IWUSR | S_IXUSR) &&
+        context.closedCount < std::size(context.closed)) {
+        const Identity& folder = made[madeCount - 1].identity;
+        context.closed[context.closedCount++] = {folder.device, folder.inode, mode & ~mask};
+    }
     while (!ok && madeCount > 0) {
-        partial[made[--madeCount]] = '\0';
-        rmdir(partial);
+        const Made& folder = made[--madeCount];
+        partial[folder.end] = '\0';
+        struct stat status;
+        if (lstat(partial, &status) == 0 && same(folder.identity, status.st_dev, status.st_ino)) {
+            rmdir(partial);
+        }
+    }
+    if (opened != nullptr) {
+        partial[openedEnd] = '\0';
+        chmod(partial, opened->mode);
     }
     umask(mask);
     return ok;
 }
 
-// The folder `mapping` leads to, or false when there is none or it is too long.
-bool resolve(const StandInContext& context, const Mapping& mapping, char (&out)[MAX_PATH])
+// Writes the folder `mapping` leads to into `out` (MAX_PATH characters), or
+// returns false when there is none or it is too long.
+bool resolve(const StandInContext& context, const Mapping& mapping, char* out)
 {
-    if (mapping.base == Base::Fixed) {
-        return joinPath(out, mapping.text);
+    const char* below = mapping.below;
+    if (mapping.userDir) {
+        const UserDirValue& value = context.userDirs.value(*mapping.userDir);
+        if (value.tooLong) {
+            return false;
+        }
+        if (value.kind == UserDirValue::Absolute) {
+            return joinPath(out, MAX_PATH, value.text);
+        }
+        if (value.kind == UserDirValue::HomeRelative) {
+            below = value.text;
+        }
     }
-    if (context.home[0] == '\0') {
-        return false;  // every per-user folder needs a home
+    const char* base = "/";
+    switch (mapping.base) {
+    case Base::Root: break;
+    case Base::Home: base = context.home; break;
+    case Base::ConfigHome: base = context.configHome; break;
+    case Base::DataHome: base = context.dataHome; break;
     }
-    if (mapping.base != Base::UserDirectory) {
-        const char* base = mapping.base == Base::ConfigHome ? context.configHome : context.dataHome;
-        return base[0] != '\0' && joinPath(out, base, mapping.text);  // empty: too long a home
-    }
-    const UserDirValue& value = context.userDirs.value(mapping.userDir);
-    if (value.tooLong) {
-        return false;
-    }
-    if (value.kind == UserDirValue::Absolute) {
-        return joinPath(out, value.text);
-    }
-    return joinPath(out, context.home, "/", value.kind == UserDirValue::Unset ? mapping.text : value.text);
+    return base[0] != '\0' && joinPath(out, MAX_PATH, base, "/", below);
 }
 
 }  // namespace
@@ -250,12 +333,11 @@ void loadStandInContext(StandInContext& context)
     loadBaseDirectory(context.configHome, "XDG_CONFIG_HOME", "/.config", context.home);
     loadBaseDirectory(context.dataHome, "XDG_DATA_HOME", "/.local/share", context.home);
     context.userDirs = UserDirs{};
-    if (context.home[0] != '\0') {
-        readUserDirs(context.userDirs, context.configHome);
-    }
+    readUserDirs(context.userDirs, context.configHome);
+    context.closedCount = 0;
 }
 
-BOOL queryStandIn(const StandInContext& context, LPSTR path, int csidl, BOOL create)
+BOOL queryStandIn(StandInContext& context, LPSTR path, int csidl, BOOL create)
 {
     if (path == nullptr) {
         return 0;
@@ -265,23 +347,20 @@ BOOL queryStandIn(const StandInContext& context, LPSTR path, int csidl, BOOL cre
     for (const Mapping& candidate : mappings) {
         if (candidate.csidl == csidl) {
             mapping = &candidate;
+            break;
         }
     }
-    char folder[MAX_PATH];
-    if (mapping == nullptr || !resolve(context, *mapping, folder) || hasControlCharacter(folder)) {
-        return 0;
-    }
-    bool present = isDirectory(folder);
-    if (!present && create && mapping->base != Base::Fixed) {
+    // The folder is written straight into the shell's buffer of MAX_PATH.
+    const bool resolved = mapping != nullptr && resolve(context, *mapping, path);
+    bool present = resolved && isDirectory(path);
+    if (!present && create && resolved && mapping->base != Base::Root) {
         // XDG base directories are private to the user; user dirs follow the umask.
-        const mode_t mode = mapping->base == Base::UserDirectory ? 0777 : 0700;
-        present = makeDirectories(folder, mode, context.home);
+        present = makeDirectories(context, path, mapping->userDir ? 0777 : 0700);
     }
     if (!present) {
-        return 0;
+        path[0] = '\0';
     }
-    std::memcpy(path, folder, std::strlen(folder) + 1);
-    return 1;
+    return present ? 1 : 0;
 }
 
 namespace {

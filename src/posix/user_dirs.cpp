@@ -58,7 +58,6 @@ void parseLine(const char* at, const char* end, UserDirValue (&values)[userDirCo
                (at[homeVariableLength] == '/' || at[homeVariableLength] == '"')) {
         value.kind = UserDirValue::HomeRelative;
         at += homeVariableLength;
-        at += *at == '/' ? 1 : 0;
     } else {
         return;
     }
@@ -76,6 +75,12 @@ void parseLine(const char* at, const char* end, UserDirValue (&values)[userDirCo
         }
         if (c == '\0') {
             return;  // no path holds a NUL
+        }
+        // Kept folded, so that only the path's own length counts: no run of
+        // '/', and none after "$HOME".
+        if (c == '/' && (value.length == 0 ? value.kind == UserDirValue::HomeRelative
+                                            : value.text[value.length - 1] == '/')) {
+            continue;
         }
         if (value.length < sizeof value.text - 1) {
             value.text[value.length++] = c;

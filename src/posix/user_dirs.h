@@ -12,8 +12,9 @@ constexpr int userDirCount = 4;
 // whatever lies past this bound is ignored.
 constexpr std::size_t userDirsReadLimit = 64 * 1024;
 
-// One assignment as written in the file.  A home-relative value keeps the
-// part after "$HOME/" (empty for "$HOME" or "$HOME/": the home itself).
+// One assignment of the file, with each run of '/' folded into one.  A
+// home-relative value keeps the part after "$HOME" and its '/' (empty for
+// "$HOME" or "$HOME/": the home itself).
 struct UserDirValue {
     enum Kind : unsigned char { Unset, HomeRelative, Absolute };
     Kind kind = Unset;

@@ -1,6 +1,6 @@
 // The user-dirs.dirs parser over arbitrary bytes: it must stay inside its
-// buffers and give only well-formed values, and a line it does not take
-// must change nothing.
+// buffers and give only well-formed values (folded, bounded, of their
+// kind), and a line it does not take must change nothing.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -15,7 +15,10 @@ bool wellFormed(const UserDirValue& value)
            std::memchr(value.text, '\n', value.length) == nullptr &&
            (!value.tooLong || value.length == MAX_PATH - 1) &&
            (value.kind != UserDirValue::Absolute || value.text[0] == '/') &&
-           (value.kind != UserDirValue::Unset || value.length == 0);
+           (value.kind != UserDirValue::Unset || value.length == 0) &&
+           // runs of '/' are folded, and none follows "$HOME"
+           std::strstr(value.text, "//") == nullptr &&
+           (value.kind != UserDirValue::HomeRelative || value.text[0] != '/');
 }
 
 bool same(const UserDirValue& a, const UserDirValue& b)
