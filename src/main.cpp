@@ -17,17 +17,17 @@ int main()
 #ifdef SIGXFSZ
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
-    int writeError = writeReport(folderTable, SHGetSpecialFolderPathA, stdout);
+    int writeError = writeReport(folderTable, specialFolderPath, stdout);
     // Closing, not only flushing, so that an error the system reports only
     // when the file is closed is not lost either.
     errno = 0;
-    if (std::fclose(stdout) != 0 && writeError == 0) {
+    if (closeOutput(stdout) != 0 && writeError == 0) {
         writeError = errno != 0 ? errno : EIO;
     }
     if (writeError == 0) {
         return 0;
     }
     // A report that did not reach its reader must not look like a success.
-    std::fprintf(stderr, "folderreport: write error: %s\n", std::strerror(writeError));
+    printLine(stderr, "%s: %s\n", "folderreport: write error", std::strerror(writeError));
     return 1;
 }

@@ -32,7 +32,7 @@ int writeReport(const FolderEntry* table, SpecialFolderQuery query, std::FILE* o
             format = ask(query, row->csidl, 1) ? createdFormat : failedFormat;
         }
         errno = 0;
-        if (std::fprintf(out, format, row->name, pathBuffer) < 0 && writeError == 0) {
+        if (printLine(out, format, row->name, pathBuffer) < 0 && writeError == 0) {
             writeError = errno != 0 ? errno : EIO;
         }
     }

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "folder_table.h"
-#include "shell_api.h"
+#include "platform.h"
 
 // The shell call the report makes, as a type, so that tests can pass a fake.
 using SpecialFolderQuery = decltype(&SHGetSpecialFolderPathA);
@@ -11,7 +11,7 @@ using SpecialFolderQuery = decltype(&SHGetSpecialFolderPathA);
 // Every query writes here and every report line prints it.
 extern char pathBuffer[MAX_PATH];
 
-// Prints one line per row of `table` to `out`: the found, created or failed
-// line.  Returns 0 when every line was written, else the errno of the first
-// failed write.
+// Prints one line per row of `table` to `out`, through the platform's
+// printLine: the found, created or failed line.  Returns 0 when every line
+// was written, else the errno of the first failed write.
 int writeReport(const FolderEntry* table, SpecialFolderQuery query, std::FILE* out);

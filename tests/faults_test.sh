@@ -196,26 +196,23 @@ newcase path-loop; ln -s Pictures "$home/Pictures"; ln -s Public "$home/Public";
 grep -q "MYPICTURES      : FAILED ()" "$out" || fail "symlink loop taken for a folder"
 
 # The machine-wide folders are reported where they exist and never created,
-# even for root: a root of the case's own lacks them.  It is made in a
-# mount namespace, on a tmpfs over a mount point made private first (so
-# that nothing propagates out, even in a chroot, whose / is no mount point).
+# even for root: a root of the case's own, on a tmpfs in a mount namespace,
+# lacks them.
 newcase machine-wide
 if as_root "$name" "for a mount namespace"; then
-    unshare --mount --propagation unchanged sh -e -c '
-        for base in /dev/shm /tmp /run /mnt ""; do [ -n "$base" ] && mountpoint -q "$base" && break; done
-        [ -n "$base" ] || { echo "no mount point to put a root on" >&2; exit 3; }
-        exec 3<"$1"
-        mount --make-private "$base" && mount -t tmpfs tmpfs "$base"
-        new=$base/root
+    "$(dirname "$0")/with_tmpfs.sh" 64m sh -e -c '
+        new=$TMPFS/root
         mkdir -p "$new/usr" "$new/proc" "$new/home"
         for dir in lib lib32 lib64 usr/lib usr/lib32 usr/lib64; do
             if [ -L "/$dir" ]; then cp -P "/$dir" "$new/$dir"
             elif [ -d "/$dir" ]; then mkdir -p "$new/$dir" && mount --bind "/$dir" "$new/$dir"; fi
         done
         mount -t proc proc "$new/proc"
-        cat <&3 >"$new/folderreport" && chmod 755 "$new/folderreport"
+        cp "$1" "$new/folderreport"
         env -i HOME=/home "$2" "$new" /folderreport || echo "status $?" >&4
         for dir in opt usr/share; do [ ! -e "$new/$dir" ] || echo "created /$dir" >&4; done
+        umount "$new/proc"
+        for dir in lib lib32 lib64 usr/lib usr/lib32 usr/lib64; do ! mountpoint -q "$new/$dir" || umount "$new/$dir"; done
         ' sh "$exe" "$(command -v chroot)" >"$root/out" 2>"$root/err" 4>"$root/wrong"
     status=$?
     [ "$status" = 0 ] && [ ! -s "$root/err" ] && [ ! -s "$root/wrong" ] && [ "$(wc -l <"$root/out")" = 14 ] ||

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # The manual page, the installed tree and the release's packages, checked
 # against what the built program does.
-#   package_test.sh SOURCE_DIR VERSION BINARY_DIR RELEASE_DIR WIN32_EXE PROGRAM FOLDER_LIST
+#   package_test.sh SOURCE_DIR VERSION BINARY_DIR RELEASE_DIR WIN32_EXE WIN64_EXE PROGRAM FOLDER_LIST
 # RELEASE_DIR is what scripts/release made (the release.reproducible test);
-# WIN32_EXE the i386 image the Windows tests ran.
+# WIN32_EXE and WIN64_EXE the i386 and x86-64 images the Windows tests ran.
 set -uo pipefail
 source "$(dirname "$0")/checks.sh"
-source_dir=$(realpath "$1") version=$2 binary_dir=$3 release=$4 win32_exe=$5 program=$6 folder_list=$7
+source_dir=$(realpath "$1") version=$2 binary_dir=$3 release=$4 win32_exe=$5 win64_exe=$6 program=$7 folder_list=$8
 require mandoc man wrestool dpkg-deb python3
 [ -f "$release/SHA256SUMS" ] || missing "no release in $release: the release.reproducible test makes it"
 cd "$source_dir"
@@ -44,6 +44,12 @@ while read -r _ row _ code _ folder; do
     [[ $line == *": $want" || $line == *": CREATED ($want)" ]] || fail "$row: the page says $want, the program $line"
 done < <(sed -n '/^\.Bl -column/,/^\.El/p' "$page" | grep '^\.It [A-Z_]* Ta')
 [ "$i" = 14 ] || fail "the page's table has $i rows"
+
+# --- The README ----------------------------------------------------------------
+# Its Windows report is the one the guest checks for Jürgen under WOW64.
+source "$(dirname "$0")/windows/runs_check.sh"
+shown=$(awk '/^## On Windows/ { on = 1; next } on && /^```/ { if (block) exit; block = 1; next } block' README.md | sed 1d)
+[ "$shown" = "$(found_report Jürgen wow64)" ] || fail "the README's Windows report:"$'\n'"$shown"
 
 # --- The installed tree ----------------------------------------------------------
 cmake --install "$binary_dir" --prefix "$work/prefix" >/dev/null || fail "cmake --install"
@@ -84,17 +90,19 @@ tarball=$release/folderreport-$version-Linux.tar.gz
 [ "$(tar tzf "$tarball" | grep -v '/$' | sed "s|^folderreport-$version-Linux/||" | sort)" = "$files" ] ||
     fail "the .tar.gz holds: $(tar tzf "$tarball")"
 
-# --- The .zip of the Windows program ----------------------------------------------
-zip=$release/folderreport-$version-win32.zip
-if [ -f "$zip" ]; then
-    python3 -m zipfile -e "$zip" "$work/zip"
-    top=$work/zip/folderreport-$version-win32
-    [ "$(ls "$top" | sort | tr '\n' ' ')" = "LICENSE README.md folderreport.exe " ] || fail "the .zip holds: $(ls -R "$work/zip")"
+# --- The .zips of the Windows programs ---------------------------------------------
+for image in "win32 $win32_exe" "win64 $win64_exe"; do
+    preset=${image%% *} exe=${image#* }
+    zip=$release/folderreport-$version-$preset.zip
+    [ -f "$zip" ] || { fail "no $zip"; continue; }
+    python3 -m zipfile -e "$zip" "$work/zip-$preset"
+    top=$work/zip-$preset/folderreport-$version-$preset
+    [ "$(ls "$top" | sort | tr '\n' ' ')" = "LICENSE README.md folderreport.exe " ] || fail "the $preset .zip holds: $(ls -R "$top")"
     # What ships is, byte for byte, the image the Windows tests checked and ran.
-    cmp "$top/folderreport.exe" "$win32_exe" || fail "the .zip's program is not the tested i386 image"
-    wrestool -x --raw --type=version "$top/folderreport.exe" >"$work/version.res" || fail "no version resource"
+    cmp "$top/folderreport.exe" "$exe" || fail "the $preset .zip's program is not the tested image"
+    wrestool -x --raw --type=version "$top/folderreport.exe" >"$work/version.res" || fail "$preset: no version resource"
     # The strings of the version resource (UTF-16) and its fixed file version.
-    python3 - "$work/version.res" "$version" <<'PY' || fail "version resource"
+    python3 - "$work/version.res" "$version" <<'PY' || fail "$preset: version resource"
 import struct, sys
 data = open(sys.argv[1], "rb").read()
 want = sys.argv[2]
@@ -118,8 +126,6 @@ ok = (found["FileVersion"] == want and found["ProductVersion"] == want and numbe
 print(found, numbers)
 sys.exit(0 if ok else 1)
 PY
-else
-    fail "no $zip"
-fi
+done
 
 finish

@@ -5,7 +5,7 @@
 #include <climits>
 #include <cstddef>
 
-#include "shell_api.h"
+#include "platform.h"
 #include "user_dirs.h"
 
 // The longest path the system takes.  The bases below are bound by it; only

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "shell_api.h"
+#include "platform.h"
 
 // The user directories of user-dirs.dirs that the stand-in shell maps.
 enum class UserDir { Desktop, Documents, Pictures, PublicShare };

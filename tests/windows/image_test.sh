@@ -25,21 +25,25 @@ expect format "$(sed -n 's/.*file format //p' <<<"$headers")" "$format"
 expect magic "$(sed -n 's/^Magic\t\t*//p' <<<"$headers")" "$magic"
 expect subsystem "$(sed -n 's/^Subsystem\t\t*//p' <<<"$headers")" "00000003	(Windows CUI)"
 expect DLLs "$(sed -n 's/^\tDLL Name: //p' <<<"$headers" | sort | tr '\n' ' ')" "KERNEL32.dll SHELL32.dll msvcrt.dll "
-# The SHELL32 block lists one import, with a hint and a name (not an ordinal).
+# The SHELL32 block lists the query and the Unicode one that checks its
+# answers, each with a hint and a name (not an ordinal).
 shell32=$(awk '/DLL Name: SHELL32.dll/ {on=1; next} on && /^$/ {exit} on && /^\t[0-9a-f]+\t/' <<<"$headers")
-expect "SHELL32 imports" "$(awk '{print $3}' <<<"$shell32")" "SHGetSpecialFolderPathA"
+expect "SHELL32 imports" "$(awk '{print $3}' <<<"$shell32" | sort | tr '\n' ' ')" "SHGetSpecialFolderPathA SHGetSpecialFolderPathW "
 expect "image flags" "$(sed -n '/^DllCharacteristics/,/^[A-Z]/p' <<<"$headers" | grep -o -E 'DYNAMIC_BASE|NX_COMPAT|TERMINAL_SERVICE_AWARE' | tr '\n' ' ')" \
     "DYNAMIC_BASE NX_COMPAT TERMINAL_SERVICE_AWARE "
 ! grep -q 'relocations stripped' <<<"$headers" || fail "relocations stripped: ASLR cannot move the image"
 # The manifest: resource type 24, id 1, well-formed, asking to run as the
-# invoker and naming Windows 7, 8, 8.1 and 10/11 as supported.
+# invoker, naming Windows 7, 8, 8.1 and 10/11 as supported, and UTF-8 as
+# the process code page, in the namespace Windows reads it from.
 manifest=$(wrestool -x --raw --type=24 --name=1 "$exe" | python3 -c '
 import sys, xml.dom.minidom as dom
 doc = dom.parseString(sys.stdin.buffer.read())
 levels = [e.getAttribute("level") for e in doc.getElementsByTagName("requestedExecutionLevel")]
 systems = sorted(e.getAttribute("Id") for e in doc.getElementsByTagName("supportedOS"))
-print(" ".join(levels), " ".join(systems))' 2>&1)
-expect manifest "$manifest" "asInvoker {1f676c76-80e1-4239-95bb-83d0f6d0da78} {35138b9a-5d96-4fbd-8e2d-a2440225f93a} {4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38} {8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"
+pages = [e.firstChild.data for e in doc.getElementsByTagNameNS(
+    "http://schemas.microsoft.com/SMI/2019/WindowsSettings", "activeCodePage")]
+print(" ".join(levels), " ".join(systems), " ".join(pages))' 2>&1)
+expect manifest "$manifest" "asInvoker {1f676c76-80e1-4239-95bb-83d0f6d0da78} {35138b9a-5d96-4fbd-8e2d-a2440225f93a} {4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38} {8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a} UTF-8"
 size=$(stat -c %s "$exe")
 [ "$size" -le 65536 ] || expect "size at most 64 KiB" "$size" "<= 65536"
 

@@ -1,20 +1,114 @@
 # The runs that prove a Windows folderreport.exe against a real shell, all in
-# one Wine prefix: a first run, a second after two of the user's folders were
-# deleted, a third, one through a pipe, and one that traces how Wine reads
-# the program's manifest.  POSIX sh, for the guest too.  Needs WINE (the wine
-# command), WINEPREFIX, PROGRAM and OUT (where each run's output, standard
-# error and status go); runs as the prefix's user.
-run() {  # run NAME
-    "$WINE" "$PROGRAM" >"$OUT/$1.out" 2>"$OUT/$1.err"
-    echo $? >"$OUT/$1.status"
-}
+# one Wine prefix; tests/windows/runs_check.sh checks what they leave.  POSIX
+# sh, for the guest too.  Needs WINE (the wine command), WINEPREFIX, PROGRAM,
+# OUT (where each run's output, standard error and status go), LOCALES (the
+# compiled locales of the users' languages), WITH_TMPFS (tests/with_tmpfs.sh)
+# and CASES, the groups of runs to make:
+#   basic    a first run, a second after two of the user's folders were
+#            deleted, a third, one through a pipe, and one that traces how
+#            Wine reads the program's manifest
+#   users    users named Jürgen, Дмитрий and 田中, each under the language
+#            that holds the name, twice, into a file
+#   console  the same users on a terminal (a tmux pane)
+#   ansi     a copy whose manifest asks for no UTF-8, as on Windows before
+#            10 1903: names that its code page cannot hold, and a user Jurgen
+#            beside Jürgen, whose name a best fit would turn into his
+#   paths    a file where Pictures should be; Documents moved to a path of
+#            259 and of 260 bytes
+#   errors   standard output on a full disk (as root), read-only, closed, a
+#            pipe whose reader is gone
 user=$(id -un)
-run first
-rm -rf "$WINEPREFIX/drive_c/users/$user/Pictures" "$WINEPREFIX/drive_c/users/Public/Documents"
-run second
-for folder in "users/$user/Pictures" users/Public/Documents; do
-    if [ -d "$WINEPREFIX/drive_c/$folder" ]; then echo "$folder"; fi
-done >"$OUT/recreated"
-run third
-{ "$WINE" "$PROGRAM" 2>"$OUT/piped.err"; echo $? >"$OUT/piped.status"; } | cat >"$OUT/piped.out"
-WINEDEBUG=+actctx "$WINE" "$PROGRAM" >/dev/null 2>"$OUT/manifest.log"
+users="Jürgen:de_DE Дмитрий:ru_RU 田中:ja_JP"
+base="LANG=C.UTF-8 LOCPATH=$LOCALES"
+has() { case " $CASES " in *" $1 "*) return 0 ;; esac; return 1; }
+
+run() {  # run NAME PROGRAM [ENV=VALUE...]
+    name=$1 program=$2
+    shift 2
+    env USER="$user" $base "$@" "$WINE" "$program" >"$OUT/$name.out" 2>"$OUT/$name.err"
+    echo $? >"$OUT/$name.status"
+}
+# console NAME ENV=VALUE...: what a terminal of 250 columns shows of a run.
+console() {
+    name=$1
+    shift
+    rm -f "$OUT/$name.status"
+    tmux -u -L folderreport -f /dev/null new-session -d -x 250 -y 40 \
+        "env $base $* '$WINE' '$PROGRAM'; echo \$? >'$OUT/$name.status'; sleep 3600"
+    while [ ! -f "$OUT/$name.status" ] && tmux -L folderreport has-session 2>/dev/null; do sleep 1; done
+    tmux -L folderreport capture-pane -p >"$OUT/$name.out"
+    tmux -L folderreport kill-server
+}
+profile=$WINEPREFIX/drive_c/users/$user
+shellFolders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
+
+if has basic; then
+    run first "$PROGRAM"
+    rm -rf "$profile/Pictures" "$WINEPREFIX/drive_c/users/Public/Documents"
+    run second "$PROGRAM"
+    for folder in "users/$user/Pictures" users/Public/Documents; do
+        if [ -d "$WINEPREFIX/drive_c/$folder" ]; then echo "$folder"; fi
+    done >"$OUT/recreated"
+    run third "$PROGRAM"
+    { env USER="$user" $base "$WINE" "$PROGRAM" 2>"$OUT/piped.err"; echo $? >"$OUT/piped.status"; } | cat >"$OUT/piped.out"
+    env USER="$user" $base WINEDEBUG=+actctx "$WINE" "$PROGRAM" >/dev/null 2>"$OUT/manifest.log"
+fi
+
+if has users || has console; then
+    i=0
+    for pair in $users; do
+        i=$((i + 1))
+        if has users; then
+            run "user$i-first" "$PROGRAM" USER="${pair%:*}" LANG="${pair#*:}.UTF-8"
+            run "user$i-second" "$PROGRAM" USER="${pair%:*}" LANG="${pair#*:}.UTF-8"
+        fi
+        if has console; then
+            console "user$i-console" USER="${pair%:*}" LANG="${pair#*:}.UTF-8"
+        fi
+    done
+fi
+
+if has ansi; then
+    # The same image, its manifest's code page made one that no Windows knows.
+    perl -pe 's{>UTF-8</activeCodePage>}{>ANSI!</activeCodePage>}' "$PROGRAM" >"$OUT/ansi.exe"
+    run ansi-tanaka-de "$OUT/ansi.exe" USER=田中 LANG=de_DE.UTF-8
+    run ansi-juergen-de "$OUT/ansi.exe" USER=Jürgen LANG=de_DE.UTF-8
+    run jurgen "$PROGRAM" USER=Jurgen
+    run ansi-juergen-ru "$OUT/ansi.exe" USER=Jürgen LANG=ru_RU.UTF-8
+fi
+
+if has paths; then
+    rm -rf "$profile/Pictures"
+    echo "not a folder" >"$profile/Pictures"
+    run file-in-way "$PROGRAM"
+    rm -f "$profile/Pictures"
+    mkdir "$profile/Pictures"
+    # Two parts, for a Linux file name holds 255 bytes at most: C:\docs\,
+    # 120 two-byte letters, \ and the rest, 259 and 260 bytes in UTF-8.
+    letters=$(printf 'ü%.0s' $(seq 120))
+    for tail in Documentsx Documentsxy; do
+        folder="C:\\docs\\$letters\\$tail"
+        printf '%s' "$folder" >"$OUT/doc-$((249 + ${#tail})).path"
+        env $base "$WINE" reg add "$shellFolders" /v Personal /t REG_EXPAND_SZ /d "$folder" /f >/dev/null 2>&1
+        run "doc-$((249 + ${#tail}))" "$PROGRAM"
+    done
+    env $base "$WINE" reg delete "$shellFolders" /v Personal /f >/dev/null 2>&1
+fi
+
+if has errors; then
+    if [ "$(id -u)" = 0 ]; then
+        "$WITH_TMPFS" 16k sh -c 'head -c 1048576 /dev/zero >"$TMPFS/fill" 2>/dev/null; exec "$@" >"$TMPFS/out"' \
+            sh env USER="$user" $base "$WINE" "$PROGRAM" 2>"$OUT/full.err"
+        echo $? >"$OUT/full.status"
+    fi
+    env USER="$user" $base "$WINE" "$PROGRAM" 1</dev/null 2>"$OUT/read-only.err"
+    echo $? >"$OUT/read-only.status"
+    env USER="$user" $base "$WINE" "$PROGRAM" >&- 2>"$OUT/closed.err"
+    echo $? >"$OUT/closed.status"
+    # A pipe whose read end is already closed: no race with a reader exiting.
+    ERR=$OUT/pipe.err python3 -c 'import os, subprocess, sys
+r, w = os.pipe(); os.close(r)
+sys.exit(subprocess.run(sys.argv[1:], stdout=w, stderr=open(os.environ["ERR"], "w")).returncode)' \
+        env USER="$user" $base "$WINE" "$PROGRAM"
+    echo $? >"$OUT/pipe.status"
+fi
