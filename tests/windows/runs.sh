@@ -2,8 +2,9 @@
 # one Wine prefix; tests/windows/runs_check.sh checks what they leave.  POSIX
 # sh, for the guest too.  Needs WINE (the wine command), WINEPREFIX, PROGRAM,
 # OUT (where each run's output, standard error and status go), LOCALES (the
-# compiled locales of the users' languages), WITH_TMPFS (tests/with_tmpfs.sh)
-# and CASES, the groups of runs to make:
+# compiled locales of the users' languages), WITH_TMPFS and CLOSED_PIPE
+# (tests/with_tmpfs.sh and tests/closed_pipe.py) and CASES, the groups of
+# runs to make:
 #   basic    a first run, a second after two of the user's folders were
 #            deleted, a third, one through a pipe, and one that traces how
 #            Wine reads the program's manifest
@@ -105,10 +106,6 @@ if has errors; then
     echo $? >"$OUT/read-only.status"
     env USER="$user" $base "$WINE" "$PROGRAM" >&- 2>"$OUT/closed.err"
     echo $? >"$OUT/closed.status"
-    # A pipe whose read end is already closed: no race with a reader exiting.
-    ERR=$OUT/pipe.err python3 -c 'import os, subprocess, sys
-r, w = os.pipe(); os.close(r)
-sys.exit(subprocess.run(sys.argv[1:], stdout=w, stderr=open(os.environ["ERR"], "w")).returncode)' \
-        env USER="$user" $base "$WINE" "$PROGRAM"
+    "$CLOSED_PIPE" "$OUT/pipe.err" env USER="$user" $base "$WINE" "$PROGRAM"
     echo $? >"$OUT/pipe.status"
 fi

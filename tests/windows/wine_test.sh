@@ -20,6 +20,7 @@ trap '"$wine_run" --stop; rm -rf "$work"' EXIT
 make_locales "$work/locales"
 
 cases="basic users console ansi paths errors"
-WINE=$wine_run PROGRAM=$exe OUT=$work/out LOCALES=$work/locales WITH_TMPFS=$(realpath "$here/../with_tmpfs.sh") CASES=$cases sh "$here/runs.sh"
+WINE=$wine_run PROGRAM=$exe OUT=$work/out LOCALES=$work/locales WITH_TMPFS=$(realpath "$here/../with_tmpfs.sh") \
+    CLOSED_PIPE=$(realpath "$here/../closed_pipe.py") CASES=$cases sh "$here/runs.sh"
 check_runs "$work/out" "$(id -un)" win64 "$cases"
 finish
