@@ -10,4 +10,8 @@ require() {
         command -v "$tool" >/dev/null || missing "no $tool: scripts/install-deps installs it"
     done
 }
+# skip_case CASE WHY: says that CASE did not run, and why; in CI, a failure.
+skip_case() {
+    if [ "${CI-}" = true ]; then fail "[$1] $2"; else echo "skip [$1]: $2"; fi
+}
 finish() { echo "$failures failure(s)"; [ "$failures" -eq 0 ]; }

@@ -28,8 +28,8 @@ fi
 # otherwise says why it is skipped (a failure in CI).
 as_root() {
     [ "$(id -u)" -eq 0 ] && return 0
-    [ "${CI-}" = true ] && { fail "[$1] needs root $2"; return 1; }
-    echo "skip [$1]: needs root $2"; return 1
+    skip_case "$1" "needs root $2"
+    return 1
 }
 # own_home: gives the case's home to the unprivileged user.
 own_home() { [ "$(id -u)" -ne 0 ] || chown -R 65534:65534 "$home"; }

@@ -21,7 +21,7 @@ make_locales "$share/locales"
 cp "$here/runs.sh" "$here/../with_tmpfs.sh" "$here/../closed_pipe.py" "$share/"
 win32_cases="basic users console ansi paths errors" wow64_cases="basic users"
 cat >"$work/job.sh" <<JOB
-export LOCALES=/share/locales WITH_TMPFS=/share/with_tmpfs.sh CLOSED_PIPE=/share/closed_pipe.py
+export USERS="$USERS" LOCALES=/share/locales WITH_TMPFS=/share/with_tmpfs.sh CLOSED_PIPE=/share/closed_pipe.py
 new_wine_prefix win32 /tmp/prefix-win32 && OUT=/share/win32 CASES="$win32_cases" sh /share/runs.sh
 /usr/lib/wine/wineserver -k; rm -rf /tmp/prefix-win32  # room in the guest's memory
 new_wine_prefix wow64 /tmp/prefix-wow64 && OUT=/share/wow64 CASES="$wow64_cases" sh /share/runs.sh

@@ -1,15 +1,14 @@
 # The runs that prove a Windows folderreport.exe against a real shell, all in
 # one Wine prefix; tests/windows/runs_check.sh checks what they leave.  POSIX
 # sh, for the guest too.  Needs WINE (the wine command), WINEPREFIX, PROGRAM,
-# OUT (where each run's output, standard error and status go), LOCALES (the
-# compiled locales of the users' languages), WITH_TMPFS and CLOSED_PIPE
-# (tests/with_tmpfs.sh and tests/closed_pipe.py) and CASES, the groups of
-# runs to make:
+# OUT (where each run's output, standard error and status go), USERS (the
+# users' NAME:LANGUAGE pairs, from runs_check.sh), LOCALES (their languages,
+# compiled), WITH_TMPFS and CLOSED_PIPE (tests/with_tmpfs.sh and
+# tests/closed_pipe.py) and CASES, the groups of runs to make:
 #   basic    a first run, a second after two of the user's folders were
 #            deleted, a third, one through a pipe, and one that traces how
 #            Wine reads the program's manifest
-#   users    users named Jürgen, Дмитрий and 田中, each under the language
-#            that holds the name, twice, into a file
+#   users    each of USERS under the language, twice, into a file
 #   console  the same users on a terminal (a tmux pane)
 #   ansi     a copy whose manifest asks for no UTF-8, as on Windows before
 #            10 1903: names that its code page cannot hold, and a user Jurgen
@@ -19,14 +18,18 @@
 #   errors   standard output on a full disk (as root), read-only, closed, a
 #            pipe whose reader is gone
 user=$(id -un)
-users="Jürgen:de_DE Дмитрий:ru_RU 田中:ja_JP"
 base="LANG=C.UTF-8 LOCPATH=$LOCALES"
 has() { case " $CASES " in *" $1 "*) return 0 ;; esac; return 1; }
 
+launch() {  # launch PROGRAM [ENV=VALUE...]: the program as the prefix's user
+    program=$1
+    shift
+    env USER="$user" $base "$@" "$WINE" "$program"
+}
 run() {  # run NAME PROGRAM [ENV=VALUE...]
-    name=$1 program=$2
-    shift 2
-    env USER="$user" $base "$@" "$WINE" "$program" >"$OUT/$name.out" 2>"$OUT/$name.err"
+    name=$1
+    shift
+    launch "$@" >"$OUT/$name.out" 2>"$OUT/$name.err"
     echo $? >"$OUT/$name.status"
 }
 # console NAME ENV=VALUE...: what a terminal of 250 columns shows of a run.
@@ -51,13 +54,13 @@ if has basic; then
         if [ -d "$WINEPREFIX/drive_c/$folder" ]; then echo "$folder"; fi
     done >"$OUT/recreated"
     run third "$PROGRAM"
-    { env USER="$user" $base "$WINE" "$PROGRAM" 2>"$OUT/piped.err"; echo $? >"$OUT/piped.status"; } | cat >"$OUT/piped.out"
-    env USER="$user" $base WINEDEBUG=+actctx "$WINE" "$PROGRAM" >/dev/null 2>"$OUT/manifest.log"
+    { launch "$PROGRAM" 2>"$OUT/piped.err"; echo $? >"$OUT/piped.status"; } | cat >"$OUT/piped.out"
+    launch "$PROGRAM" WINEDEBUG=+actctx >/dev/null 2>"$OUT/manifest.log"
 fi
 
 if has users || has console; then
     i=0
-    for pair in $users; do
+    for pair in $USERS; do
         i=$((i + 1))
         if has users; then
             run "user$i-first" "$PROGRAM" USER="${pair%:*}" LANG="${pair#*:}.UTF-8"
@@ -102,9 +105,9 @@ if has errors; then
             sh env USER="$user" $base "$WINE" "$PROGRAM" 2>"$OUT/full.err"
         echo $? >"$OUT/full.status"
     fi
-    env USER="$user" $base "$WINE" "$PROGRAM" 1</dev/null 2>"$OUT/read-only.err"
+    launch "$PROGRAM" 1</dev/null 2>"$OUT/read-only.err"
     echo $? >"$OUT/read-only.status"
-    env USER="$user" $base "$WINE" "$PROGRAM" >&- 2>"$OUT/closed.err"
+    launch "$PROGRAM" >&- 2>"$OUT/closed.err"
     echo $? >"$OUT/closed.status"
     "$CLOSED_PIPE" "$OUT/pipe.err" env USER="$user" $base "$WINE" "$PROGRAM"
     echo $? >"$OUT/pipe.status"
