@@ -13,7 +13,7 @@ chmod 755 "$root"
 trap 'chmod -R u+rwx "$root"; rm -rf "$root"' EXIT
 cd "$root"
 # A copy the unprivileged user can reach, wherever the build tree lies.
-exe=$root/folderreport
+exe=$root/folderreport folder_list=$2
 cp "$1" "$exe"
 
 # Cases about file modes run as a user whom the modes bind: as root, that is
@@ -35,7 +35,7 @@ as_root() {
 own_home() { [ "$(id -u)" -ne 0 ] || chown -R 65534:65534 "$home"; }
 
 # The rows' names in report order, from the program's own table.
-mapfile -t names < <("$2" | cut -d ' ' -f 1)
+mapfile -t names < <("$folder_list" | cut -d ' ' -f 1)
 [ "${#names[@]}" = 14 ] || { echo "the folder list gives ${#names[@]} rows"; exit 1; }
 
 # newcase NAME: a fresh home at $home (made, empty) for the next case.
@@ -196,8 +196,8 @@ newcase path-loop; ln -s Pictures "$home/Pictures"; ln -s Public "$home/Public";
 grep -q "MYPICTURES      : FAILED ()" "$out" || fail "symlink loop taken for a folder"
 
 # The machine-wide folders are reported where they exist and never created,
-# even for root: a root of the case's own, on a tmpfs in a mount namespace,
-# lacks them.
+# even for root, nor as a user dir or a user dir's parent: a root of the
+# case's own, on a tmpfs in a mount namespace, lacks them.
 newcase machine-wide
 if as_root "$name" "for a mount namespace"; then
     "$(dirname "$0")/with_tmpfs.sh" 64m sh -e -c '
@@ -209,6 +209,8 @@ if as_root "$name" "for a mount namespace"; then
         done
         mount -t proc proc "$new/proc"
         cp "$1" "$new/folderreport"
+        mkdir -p "$new/home/.config"
+        printf "%s\n" "XDG_DESKTOP_DIR=\"/usr/share\"" "XDG_PICTURES_DIR=\"/opt/Pictures\"" >"$new/home/.config/user-dirs.dirs"
         env -i HOME=/home "$2" "$new" /folderreport || echo "status $?" >&4
         for dir in opt usr/share; do [ ! -e "$new/$dir" ] || echo "created /$dir" >&4; done
         umount "$new/proc"
@@ -218,6 +220,7 @@ if as_root "$name" "for a mount namespace"; then
     [ "$status" = 0 ] && [ ! -s "$root/err" ] && [ ! -s "$root/wrong" ] && [ "$(wc -l <"$root/out")" = 14 ] ||
         fail "status $status: $(cat "$root/wrong" "$root/err" "$root/out")"
     grep -q '^PROGRAM_FILES   : FAILED ()$' "$root/out" && grep -q '^COMMON_APPDATA  : FAILED ()$' "$root/out" &&
+        grep -q '^DESKTOPDIRECTORY: FAILED ()$' "$root/out" && grep -q '^MYPICTURES      : FAILED ()$' "$root/out" &&
         grep -q '^PERSONAL        : CREATED (/home/Documents)$' "$root/out" || fail "$(cat "$root/out")"
 fi
 
@@ -232,13 +235,15 @@ grep -q "DESKTOPDIRECTORY: CREATED ($home/a/b/Desk)" "$out" || fail "$(sed -n 3p
 newcase umask-0777; own_home; UMASK=0777 runas HOME="$home"; check
 grep -v -E '^(SYSTEM|WINDOWS|PROGRAM_FILES_COMMON|MYDOCUMENTS) *:' "$out" | grep -q FAILED &&
     fail "a row failed under umask 0777: $(cat "$out")"
-# A folder that one row made closed does not block one that a later row
-# needs inside it (Pictures in Documents, the config home in the Desktop):
-# it is opened for that moment, then closed again.
+# A folder that one row made closed (no write or no search permission for
+# its owner) does not block one that a later row needs inside it (Pictures
+# in Documents, the config home in the Desktop): it is opened for that
+# moment, then closed again.  The config home, and the Desktop that leads to
+# it, are private, whichever row made them.
 # (The outer folder's mode is read first, and the folder then opened to its
 # owner, so that this script can look inside it when it runs as that user.)
-for mask in 0277 0777; do
-    closed=$(printf '%o' $((0777 & ~mask)))
+for mask in 0100 0277 0777; do
+    closed=$(printf '%o' $((0777 & ~mask))) private=$(printf '%o' $((0700 & ~mask)))
     newcase "umask-$mask-nested"; mkdir "$home/cfg"; own_home
     printf 'XDG_DOCUMENTS_DIR="$HOME/Documents"\nXDG_PICTURES_DIR="$HOME/Documents/Pictures"\n' >"$home/cfg/user-dirs.dirs"
     UMASK=$mask runas HOME="$home" XDG_CONFIG_HOME="$home/cfg"
@@ -252,8 +257,7 @@ for mask in 0277 0777; do
     # (Under 0777 the closed Desktop hides APPDATA from the plain query.)
     grep -q "STARTMENU       : CREATED ($home/Desktop/cfg/menus)" "$out" &&
         grep -q -E "^APPDATA         : (CREATED \()?$home/Desktop/cfg\)?$" "$out" || fail "$(cat "$out")"
-    parent=$(printf '%o' $(((0700 & ~mask) | 0300)))
-    [ "$outer $(mode "$home/Desktop/cfg")" = "$closed $parent" ] || fail "modes: $outer $(mode "$home/Desktop/cfg")"
+    [ "$outer $(mode "$home/Desktop/cfg")" = "$private $private" ] || fail "modes: $outer $(mode "$home/Desktop/cfg")"
 done
 # A create that fails part way leaves none of the folders it made.
 newcase create-fails; echo x >"$home/file"; mkdir "$home/cfg"
@@ -314,6 +318,21 @@ for args in none many empty invalid-utf8; do
     snapshot; env -i HOME="$home" "$exe" "$@" >"$out" 2>"$err"; status=$?
     check; cmp -s "$out" "$root/args-plain" || fail "arguments ($args) changed the report"
 done
+
+# --- Stack ------------------------------------------------------------------------
+# Buffers are static: a first run in a new home needs no more than a few KiB
+# of stack over what a program that only prints fourteen lines (the folder
+# list) needs with the same environment, measured here with address
+# randomization off, so that each need is exact.
+newcase stack
+floor=$(for kib in $(seq 4 256); do
+            if setarch -R prlimit --stack=$((kib * 1024)) env -i HOME="$home" "$folder_list" >/dev/null 2>&1; then echo "$kib"; break; fi
+        done 2>/dev/null)
+if [ -z "$floor" ]; then
+    skip_case "$name" "the folder list runs under no stack limit with address randomization off (setarch -R)"
+else
+    runwith "setarch -R prlimit --stack=$(((floor + 4) * 1024))" HOME="$home"; check
+fi
 
 # --- Load -------------------------------------------------------------------------
 newcase load; snapshot

@@ -10,8 +10,10 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "folder_codes.h"
+#include "folder_table.h"
 #include "stand_in_shell.h"
 #include "test_support.h"
 
@@ -140,12 +142,45 @@ TEST_F(StandIn, XdgBaseVariablesCountOnlyWhenAbsolute)
 
 TEST_F(StandIn, HomeFromThePasswordDatabaseWhenHomeIsNotAbsolute)
 {
-    setenv("HOME", "relative", 1);
-    StandInContext context;
-    loadStandInContext(context);
     const passwd* entry = getpwuid(getuid());
     ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(std::string(context.home), entry->pw_dir);
+    for (const char* value : {static_cast<const char*>(nullptr), "", "relative"}) {
+        if (value == nullptr) {
+            unsetenv("HOME");
+        } else {
+            setenv("HOME", value, 1);
+        }
+        static StandInContext context;
+        loadStandInContext(context);
+        EXPECT_EQ(std::string(context.home), entry->pw_dir) << (value != nullptr ? value : "unset");
+    }
+}
+
+// Names hold any byte from 0x80 up, in whatever encoding the user chose.
+TEST_F(StandIn, NonAsciiNamesAreOrdinaryNames)
+{
+    setenv("XDG_CONFIG_HOME", (h + "/.config").c_str(), 1);
+    for (const std::string name : {"Jürgen", "Дмитрий", "田中", "J\xfcrgen \xff\x80"}) {
+        const std::string home = h + "/" + name;
+        ASSERT_EQ(mkdir(home.c_str(), 0700), 0);
+        setenv("HOME", home.c_str(), 1);
+        setenv("XDG_DATA_HOME", (home + "/Dätä").c_str(), 1);
+        writeUserDirs("XDG_PICTURES_DIR=\"$HOME/" + name + "\"\n");
+        EXPECT_EQ(ask(desktopDirectory, 1), home + "/Desktop");
+        EXPECT_EQ(ask(myPictures, 1), home + "/" + name);
+        EXPECT_EQ(ask(programs, 1), home + "/Dätä/applications");
+    }
+}
+
+// Folders and homes reached through symlinks are the folders they lead to.
+TEST_F(StandIn, SymlinksToFoldersAreFollowed)
+{
+    ASSERT_EQ(mkdir((h + "/elsewhere").c_str(), 0700), 0);
+    ASSERT_EQ(symlink("elsewhere", (h + "/Desktop").c_str()), 0);
+    ASSERT_EQ(symlink(".", (h + "/home-link").c_str()), 0);
+    setenv("HOME", (h + "/home-link").c_str(), 1);
+    EXPECT_EQ(ask(desktopDirectory, 0), h + "/home-link/Desktop");
+    EXPECT_EQ(ask(personal, 1), h + "/home-link/Documents");
 }
 
 TEST_F(StandIn, UserDirsFileDecidesTheUserFolders)
@@ -287,6 +322,68 @@ TEST_F(StandIn, XdgBaseDirectoriesAreMadePrivateEvenAsParents)
     EXPECT_EQ(modeOf(h + "/.local/share/Desktop"), 0755u) << "a user dir keeps its own mode";
     EXPECT_EQ(modeOf(h + "/.config/deeper/Documents"), 0755u);
     EXPECT_EQ(modeOf(h + "/pics"), 0755u) << "a parent off the base directories' lines";
+}
+
+// A folder's mode follows from what the folder is, whichever row makes it
+// and in whatever order the rows come.
+TEST_F(StandIn, AFolderHasOneModeWhicheverRowMakesIt)
+{
+    const struct {
+        mode_t umask;
+        const char* configHome;  // below the home; null for the default
+        const char* dataHome;
+        const char* userDirs;
+        std::vector<std::pair<const char*, mode_t>> modes;  // folders below the home
+    } cases[] = {
+        // user dirs that are, or lead to, XDG base directories or their rows' folders
+        {022, "/Desktop", nullptr, "", {{"/Desktop", 0700}}},
+        {022, nullptr, nullptr, "XDG_DESKTOP_DIR=\"$HOME/.local/share\"\n", {{"/.local", 0700}, {"/.local/share", 0700}}},
+        {022, nullptr, nullptr, "XDG_DESKTOP_DIR=\"$HOME/.local\"\n", {{"/.local", 0700}}},
+        {022, nullptr, nullptr, "XDG_DESKTOP_DIR=\"$HOME/.config/menus\"\n", {{"/.config/menus", 0700}}},
+        // folders beside a base directory, whose names only begin alike
+        {022, nullptr, "/data",
+         "XDG_DOCUMENTS_DIR=\"$HOME/.config-backup/Documents\"\nXDG_PICTURES_DIR=\"$HOME/.loc/Pictures\"\n"
+         "XDG_PUBLICSHARE_DIR=\"$HOME/data2/Public\"\n",
+         {{"/.config-backup", 0755}, {"/.loc", 0755}, {"/data2", 0755}, {"/data2/Public", 0755}}},
+        // a user dir made on the way to another keeps its own mode
+        {0277, nullptr, nullptr, "XDG_PICTURES_DIR=\"$HOME/Documents/Pictures\"\n",
+         {{"/Documents", 0500}, {"/Documents/Pictures", 0500}}},
+    };
+    std::vector<int> codes;
+    for (const FolderEntry* row = folderTable; row->csidl != endOfTable; ++row) {
+        codes.push_back(row->csidl);
+    }
+    int number = 0;
+    for (const auto& c : cases) {
+        for (bool reverse : {false, true}) {
+            const std::string home = h + "/" + std::to_string(++number);
+            ASSERT_EQ(mkdir(home.c_str(), 0700), 0);
+            setenv("HOME", home.c_str(), 1);
+            const std::string config = home + (c.configHome != nullptr ? c.configHome : "/.config");
+            setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+            setenv("XDG_DATA_HOME", (home + (c.dataHome != nullptr ? c.dataHome : "/.local/share")).c_str(), 1);
+            if (c.userDirs[0] != '\0') {
+                ASSERT_EQ(mkdir(config.c_str(), 0700), 0);
+                writeFile(config + "/user-dirs.dirs", c.userDirs);
+            }
+            // the walk, in one process, rows in table order or the reverse
+            const mode_t mask = umask(c.umask);
+            static StandInContext context;
+            loadStandInContext(context);
+            for (std::size_t i = 0; i < codes.size(); ++i) {
+                const int code = codes[reverse ? codes.size() - 1 - i : i];
+                char path[MAX_PATH];
+                if (!queryStandIn(context, path, code, 0)) {
+                    queryStandIn(context, path, code, 1);
+                }
+            }
+            umask(mask);
+            for (auto [folder, mode] : c.modes) {
+                EXPECT_EQ(modeOf(home + folder), mode) << home + folder << (reverse ? ", rows reversed" : "");
+            }
+        }
+    }
+    EXPECT_EQ(std::system(("chmod -R u+rwx '" + h + "'").c_str()), 0);
 }
 
 // The bounds: MAX_PATH for each path the report prints, counted after runs

@@ -26,9 +26,3 @@ inline int printLine(std::FILE* out, const char* format, const char* first, cons
 {
     return std::fprintf(out, format, first, second);
 }
-
-// Flushes and closes `out`: fclose, which reports either failing.
-inline int closeOutput(std::FILE* out)
-{
-    return std::fclose(out);
-}

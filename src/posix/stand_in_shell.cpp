@@ -114,7 +114,7 @@ void loadHome(char (&home)[systemPathMax])
 // size, into one buffer.
 void readUserDirs(UserDirs& userDirs, const char* configHome)
 {
-    char fileName[systemPathMax];
+    static char fileName[systemPathMax];
     if (configHome[0] == '\0' || !joinPath(fileName, configHome, "/user-dirs.dirs")) {
         return;
     }
@@ -146,25 +146,17 @@ bool isDirectory(const char* path)
     return stat(path, &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-// True when one of two canonical absolute paths is the other or a folder
-// above it.
-bool onOneLine(const char* a, const char* b)
+// True when the canonical absolute path `a` is `b` or a folder above it.
+bool leadsTo(const char* a, const char* b)
 {
     if (a[0] != '/' || b[0] != '/') {
         return false;
     }
-    if (a[1] == '\0' || b[1] == '\0') {
+    if (a[1] == '\0') {
         return true;  // "/" is above every other path
     }
-    std::size_t i = 0;
-    while (a[i] != '\0' && a[i] == b[i]) {
-        ++i;
-    }
-    if (a[i] != '\0' && b[i] != '\0') {
-        return false;
-    }
-    const char rest = a[i] != '\0' ? a[i] : b[i];
-    return rest == '\0' || rest == '/';
+    const std::size_t length = std::strlen(a);
+    return std::strncmp(a, b, length) == 0 && (b[length] == '\0' || b[length] == '/');
 }
 
 // How many of the home's leading parts exist as the system resolves them,
@@ -172,7 +164,7 @@ bool onOneLine(const char* a, const char* b)
 // raises it was the home, or a folder above it, under another name.
 std::size_t homeReach(const char* home)
 {
-    char prefix[systemPathMax];
+    static char prefix[systemPathMax];
     std::size_t reach = 0;
     for (std::size_t end = 1;; ++end) {
         if (home[end] == '/' || home[end] == '\0') {
@@ -189,9 +181,9 @@ std::size_t homeReach(const char* home)
 
 // A folder as the system knows it, whatever its name comes to mean later.
 struct Identity {
-    dev_t device = 0;
-    ino_t inode = 0;
-    bool known = false;
+    dev_t device;
+    ino_t inode;
+    bool known;
 };
 
 Identity identify(const char* path)
@@ -205,6 +197,13 @@ Identity identify(const char* path)
 
 bool same(const Identity& a, dev_t device, ino_t inode) { return a.known && a.device == device && a.inode == inode; }
 
+// True while `path` is still the folder known as `identity`.
+bool stillSame(const char* path, const Identity& identity)
+{
+    struct stat status;
+    return lstat(path, &status) == 0 && same(identity, status.st_dev, status.st_ino);
+}
+
 // Opens `folder` when it is one that this process made closed, giving the
 // owner write and search permission until the caller puts its mode back.
 const ClosedFolder* openIfClosed(const StandInContext& context, const char* folder)
@@ -217,85 +216,6 @@ const ClosedFolder* openIfClosed(const StandInContext& context, const char* fold
         }
     }
     return nullptr;
-}
-
-// Creates `path` and its missing parents as `mkdir -p` does: the folder
-// gets `mode` less the umask, and each parent the same, or 0700 where it is,
-// leads to or lies below an XDG base directory, with the owner's write and
-// search permission added, so that a restrictive umask cannot block what lies
-// below it.  A folder that an earlier create of this process made closed (a
-// umask without the owner's write permission) is opened for the moment it
-// takes to make the folder inside it.  The home and the folders above it are
-// never left created, however spelled: a mkdir that makes more of the home
-// exist fails the create.  When the folder cannot be made, the folders made
-// on the way are removed again, deepest first, each only while it is still
-// the folder this call made and is empty.
-bool makeDirectories(StandInContext& context, const char* path, mode_t mode)
-{
-    const mode_t mask = umask(0);
-    const bool homeMissing = context.home[0] != '\0' && !isDirectory(context.home);
-    const std::size_t reach = homeMissing ? homeReach(context.home) : 0;
-
-    const std::size_t length = std::strlen(path);
-    char partial[MAX_PATH];
-    std::memcpy(partial, path, length + 1);
-    struct Made {
-        std::size_t end;  // where the folder's name ends in `path`
-        Identity identity;
-    } made[MAX_PATH / 2 + 1];
-    std::size_t madeCount = 0;
-    const ClosedFolder* opened = nullptr;  // the closed folder opened for this call, if any
-    std::size_t openedEnd = 0;
-    std::size_t parentEnd = 0;
-    bool ok = true;
-    for (std::size_t end = 1; ok && end <= length; ++end) {
-        if (end < length && path[end] != '/') {
-            continue;
-        }
-        partial[end] = '\0';
-        const bool parent = end < length;
-        const bool nearBase = onOneLine(partial, context.configHome) || onOneLine(partial, context.dataHome);
-        const mode_t created = parent ? ((nearBase ? 0700 : mode) & ~mask) | S_IWUSR | S_IXUSR : mode & ~mask;
-        int result = mkdir(partial, created);
-        if (result != 0 && errno == EACCES && opened == nullptr && parentEnd > 0) {
-            partial[parentEnd] = '\0';
-            opened = openIfClosed(context, partial);
-            partial[parentEnd] = '/';
-            if (opened != nullptr) {
-                openedEnd = parentEnd;
-                result = mkdir(partial, created);
-            }
-        }
-        if (result == 0) {
-            made[madeCount++] = {end, identify(partial)};
-            ok = !homeMissing || homeReach(context.home) == reach;
-        } else {
-            ok = errno == EEXIST;
-        }
-        partial[end] = path[end];
-        parentEnd = end;
-    }
-    ok = ok && isDirectory(path);
-    if (ok && madeCount > 0 && made[madeCount - 1].end == length && made[madeCount - 1].identity.known &&
-        (mode & ~mask & (S_IWUSR | S_IXUSR)) != (S_IWUSR | S_IXUSR) &&
-        context.closedCount < std::size(context.closed)) {
-        const Identity& folder = made[madeCount - 1].identity;
-        context.closed[context.closedCount++] = {folder.device, folder.inode, mode & ~mask};
-    }
-    while (!ok && madeCount > 0) {
-        const Made& folder = made[--madeCount];
-        partial[folder.end] = '\0';
-        struct stat status;
-        if (lstat(partial, &status) == 0 && same(folder.identity, status.st_dev, status.st_ino)) {
-            rmdir(partial);
-        }
-    }
-    if (opened != nullptr) {
-        partial[openedEnd] = '\0';
-        chmod(partial, opened->mode);
-    }
-    umask(mask);
-    return ok;
 }
 
 // Writes the folder `mapping` leads to into `out` (MAX_PATH characters), or
@@ -323,6 +243,128 @@ bool resolve(const StandInContext& context, const Mapping& mapping, char* out)
     case Base::DataHome: base = context.dataHome; break;
     }
     return base[0] != '\0' && joinPath(out, MAX_PATH, base, "/", below);
+}
+
+// What a folder that is to be made is, which alone decides how it is made,
+// whichever row makes it and in whatever order.
+struct Role {
+    mode_t mode;       // before the umask
+    bool rowFolder;    // a folder that some row reports
+    bool machineWide;  // a row's machine-wide folder: never made
+};
+
+// XDG base directories, the folders above them and the XDG rows' own are
+// private to the user (0700); so is a folder below a base directory that no
+// row reports, made on the way to one that a row does.  The user dirs, and
+// the other folders on the way to them, follow the umask (0777).
+Role roleOf(const StandInContext& context, const char* folder)
+{
+    Role role{0777, false, false};
+    static char rowFolder[MAX_PATH];
+    for (const Mapping& mapping : mappings) {
+        if (resolve(context, mapping, rowFolder) && std::strcmp(rowFolder, folder) == 0) {
+            role.rowFolder = true;
+            role.machineWide = role.machineWide || mapping.base == Base::Root;
+            if (!mapping.userDir) {
+                role.mode = 0700;
+            }
+        }
+    }
+    if (leadsTo(folder, context.configHome) || leadsTo(folder, context.dataHome) ||
+        (!role.rowFolder && (leadsTo(context.configHome, folder) || leadsTo(context.dataHome, folder)))) {
+        role.mode = 0700;
+    }
+    return role;
+}
+
+// A folder that makeDirectories made, one for each of a path's parts.
+struct Made {
+    std::size_t end;  // where the folder's name ends in the path
+    Identity identity;
+    mode_t mode;  // its own mode, the umask applied
+    bool rowFolder;
+};
+Made made[MAX_PATH / 2 + 1];
+
+// Creates `path` and its missing parents as `mkdir -p` does, each folder
+// with the mode of its role less the umask, a parent with the owner's write
+// and search permission added, so that a restrictive umask cannot block what
+// lies below it.  A parent that is some row's own folder gives them up again
+// once the folder is made; such a folder made without them is recorded as
+// closed, and a folder that this process made closed is opened for the moment
+// it takes to make a folder inside it.  The home and the folders above it
+// are never left created, however spelled: a mkdir that makes more of the
+// home exist fails the create.  When the folder cannot be made, the folders
+// made on the way are removed again, deepest first, each only while it is
+// still the folder this call made and is empty.
+bool makeDirectories(StandInContext& context, const char* path)
+{
+    const mode_t mask = umask(0);
+    const bool homeMissing = context.home[0] != '\0' && !isDirectory(context.home);
+    const std::size_t reach = homeMissing ? homeReach(context.home) : 0;
+
+    const std::size_t length = std::strlen(path);
+    static char partial[MAX_PATH];
+    std::memcpy(partial, path, length + 1);
+    std::size_t madeCount = 0;
+    const ClosedFolder* opened = nullptr;  // the closed folder opened for this call, if any
+    std::size_t openedEnd = 0;
+    std::size_t parentEnd = 0;
+    bool ok = true;
+    for (std::size_t end = 1; ok && end <= length; ++end) {
+        if (end < length && path[end] != '/') {
+            continue;
+        }
+        partial[end] = '\0';
+        const Role role = roleOf(context, partial);
+        const mode_t own = role.mode & ~mask;
+        const mode_t created = end < length ? own | S_IWUSR | S_IXUSR : own;
+        int result = role.machineWide ? -1 : mkdir(partial, created);
+        if (result != 0 && !role.machineWide && errno == EACCES && opened == nullptr && parentEnd > 0) {
+            partial[parentEnd] = '\0';
+            opened = openIfClosed(context, partial);
+            partial[parentEnd] = '/';
+            if (opened != nullptr) {
+                openedEnd = parentEnd;
+                result = mkdir(partial, created);
+            }
+        }
+        if (result == 0) {
+            made[madeCount++] = {end, identify(partial), own, role.rowFolder};
+            ok = !homeMissing || homeReach(context.home) == reach;
+        } else {
+            ok = role.machineWide ? isDirectory(partial) : errno == EEXIST;
+        }
+        partial[end] = path[end];
+        parentEnd = end;
+    }
+    ok = ok && isDirectory(path);
+    for (std::size_t i = madeCount; ok && i-- > 0;) {
+        const Made& folder = made[i];
+        if (!folder.rowFolder || (folder.mode & (S_IWUSR | S_IXUSR)) == (S_IWUSR | S_IXUSR)) {
+            continue;
+        }
+        partial[folder.end] = '\0';
+        if (folder.end < length && stillSame(partial, folder.identity)) {
+            chmod(partial, folder.mode);
+        }
+        if (folder.identity.known && context.closedCount < std::size(context.closed)) {
+            context.closed[context.closedCount++] = {folder.identity.device, folder.identity.inode, folder.mode};
+        }
+    }
+    while (!ok && madeCount > 0) {
+        const Made& folder = made[--madeCount];
+        partial[folder.end] = '\0';
+        if (stillSame(partial, folder.identity)) {
+            rmdir(partial);
+        }
+    }
+    if (opened != nullptr) {
+        partial[openedEnd] = '\0';
+        chmod(partial, opened->mode);
+    }
+    umask(mask);
+    return ok;
 }
 
 }  // namespace
@@ -353,9 +395,8 @@ BOOL queryStandIn(StandInContext& context, LPSTR path, int csidl, BOOL create)
     // The folder is written straight into the shell's buffer of MAX_PATH.
     const bool resolved = mapping != nullptr && resolve(context, *mapping, path);
     bool present = resolved && isDirectory(path);
-    if (!present && create && resolved && mapping->base != Base::Root) {
-        // XDG base directories are private to the user; user dirs follow the umask.
-        present = makeDirectories(context, path, mapping->userDir ? 0777 : 0700);
+    if (!present && create && resolved) {
+        present = makeDirectories(context, path);
     }
     if (!present) {
         path[0] = '\0';
