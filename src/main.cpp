@@ -1,4 +1,3 @@
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -17,13 +16,7 @@ int main()
 #ifdef SIGXFSZ
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
-    int writeError = writeReport(folderTable, specialFolderPath, stdout);
-    // Closing, not only flushing, so that an error the system reports only
-    // when the file is closed is not lost either.
-    errno = 0;
-    if (closeOutput(stdout) != 0 && writeError == 0) {
-        writeError = errno != 0 ? errno : EIO;
-    }
+    const int writeError = closeReport(stdout, writeReport(folderTable, specialFolderPath, stdout));
     if (writeError == 0) {
         return 0;
     }

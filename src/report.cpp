@@ -21,6 +21,18 @@ bool ask(SpecialFolderQuery query, int csidl, BOOL create)
     return found != 0;
 }
 
+// The first error: `error`, or else the errno of a call that just failed.
+// (Each output call sets errno when it fails: POSIX asks it of fprintf,
+// fflush and fclose, and the console output sets it itself.  errno is read
+// only then, so that a report written whole costs no access to it.)
+int firstError(int error, bool failed)
+{
+    if (error != 0 || !failed) {
+        return error;
+    }
+    return errno != 0 ? errno : EIO;
+}
+
 }  // namespace
 
 int writeReport(const FolderEntry* table, SpecialFolderQuery query, std::FILE* out)
@@ -31,10 +43,18 @@ int writeReport(const FolderEntry* table, SpecialFolderQuery query, std::FILE* o
         if (!ask(query, row->csidl, 0)) {
             format = ask(query, row->csidl, 1) ? createdFormat : failedFormat;
         }
-        errno = 0;
-        if (printLine(out, format, row->name, pathBuffer) < 0 && writeError == 0) {
-            writeError = errno != 0 ? errno : EIO;
-        }
+        writeError = firstError(writeError, printLine(out, format, row->name, pathBuffer) < 0);
     }
     return writeError;
+}
+
+int closeReport(std::FILE* out, int writeError)
+{
+    // Flushed on its own first, so that a flush that fails is reported with
+    // its own cause, not whatever the close leaves in errno after it (and
+    // at all: Wine's fclose drops a failed flush).  Closed, not only
+    // flushed, so that an error the system reports only when the file is
+    // closed is not lost either.
+    writeError = firstError(writeError, std::fflush(out) != 0);
+    return firstError(writeError, std::fclose(out) != 0);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -52,17 +53,22 @@ std::string report(const FolderEntry* table, Answer (*answers)(int))
 
 TEST(Report, LineFormatsPadShortNamesAndNeverCutLongOnes)
 {
-    const FolderEntry table[] = {{1, "SYSTEM"}, {2, "DESKTOPDIRECTORY"}, {3, "PROGRAM_FILES_COMMON"}, {-1, nullptr}};
-    auto answers = [](int csidl) -> Answer {
-        switch (csidl) {
-        case 1: return {1, 0, "C:\\Windows\\system32"};
-        case 2: return {0, 1, "C:\\Users\\me\\Desktop"};
-        default: return {0, 0, nullptr};
-        }
+    // Each form with a short name, one of exactly 16 characters and a longer one.
+    const FolderEntry table[] = {
+        {1, "SYSTEM"}, {2, "DESKTOPDIRECTORY"}, {3, "PROGRAM_FILES_COMMON"},
+        {4, "SYSTEM"}, {5, "DESKTOPDIRECTORY"}, {6, "PROGRAM_FILES_COMMON"},
+        {7, "SYSTEM"}, {8, "DESKTOPDIRECTORY"}, {9, "PROGRAM_FILES_COMMON"}, {-1, nullptr},
     };
+    auto answers = [](int csidl) -> Answer { return {csidl <= 3, csidl <= 6, "C:\\p"}; };
     EXPECT_EQ(report(table, answers),
-              "SYSTEM          : C:\\Windows\\system32\n"
-              "DESKTOPDIRECTORY: CREATED (C:\\Users\\me\\Desktop)\n"
+              "SYSTEM          : C:\\p\n"
+              "DESKTOPDIRECTORY: C:\\p\n"
+              "PROGRAM_FILES_COMMON: C:\\p\n"
+              "SYSTEM          : CREATED (C:\\p)\n"
+              "DESKTOPDIRECTORY: CREATED (C:\\p)\n"
+              "PROGRAM_FILES_COMMON: CREATED (C:\\p)\n"
+              "SYSTEM          : FAILED ()\n"
+              "DESKTOPDIRECTORY: FAILED ()\n"
               "PROGRAM_FILES_COMMON: FAILED ()\n");
 }
 
@@ -108,49 +114,74 @@ TEST(Report, UnterminatedBufferIsCutAtItsLastByte)
     EXPECT_EQ(std::string(line), "SYSTEM          : " + std::string(MAX_PATH - 1, 'x') + "\n");
 }
 
-// A line-buffered output whose writes fail for the chosen lines: the first
-// with ENOSPC, any later one with EIO.
+// An output whose chosen writes fail, the first with ENOSPC and any later
+// one with EIO, and whose close may fail with EBADF.  Line-buffered, it is
+// written once per line; fully buffered, once when it is flushed.
 struct FailingOutput {
-    std::set<int> failingLines;
-    int line = 0;
+    std::set<int> failingWrites;
+    bool closeFails = false;
+    int writes = 0;
     int failures = 0;
     std::string written;
 };
 
-std::FILE* openFailingOutput(FailingOutput& output)
+std::FILE* openFailingOutput(FailingOutput& output, int buffering)
 {
     cookie_io_functions_t functions{};
     functions.write = [](void* cookie, const char* data, std::size_t size) -> ssize_t {
         auto& self = *static_cast<FailingOutput*>(cookie);
-        if (self.failingLines.count(++self.line) != 0) {
+        if (self.failingWrites.count(++self.writes) != 0) {
             errno = self.failures++ == 0 ? ENOSPC : EIO;
             return -1;
         }
         self.written.append(data, size);
         return static_cast<ssize_t>(size);
     };
+    functions.close = [](void* cookie) {
+        if (!static_cast<FailingOutput*>(cookie)->closeFails) {
+            return 0;
+        }
+        errno = EBADF;
+        return -1;
+    };
     std::FILE* out = fopencookie(&output, "w", functions);
-    static char buffer[1024];
-    std::setvbuf(out, buffer, _IOLBF, sizeof buffer);  // one write per line
+    static char buffer[4096];
+    std::setvbuf(out, buffer, buffering, sizeof buffer);
     return out;
 }
 
 TEST(Report, FailedWritesNeitherStopTheWalkNorHideTheFirstError)
 {
+    const struct {
+        std::set<int> failingWrites;
+        int buffering;
+        bool closeFails;
+        int error;  // what the report ends with
+    } cases[] = {
+        {{}, _IOLBF, false, 0},
+        {{3, 5, 6}, _IOLBF, false, ENOSPC},
+        {{3}, _IOLBF, true, ENOSPC},  // a line fails, then the close: the line's cause
+        {{}, _IOLBF, true, EBADF},
+        {{1}, _IOFBF, true, ENOSPC},  // the flush fails, then the close: the flush's cause
+        {{1}, _IOFBF, false, ENOSPC},
+    };
     auto answers = [](int) -> Answer { return {1, 0, "/x"}; };
-    calls.clear();
-    answerFor = answers;
-    FailingOutput output;
-    output.failingLines = {3, 5, 6};
-    std::FILE* out = openFailingOutput(output);
-    ASSERT_NE(out, nullptr);
-    EXPECT_EQ(writeReport(folderTable, fakeShell, out), ENOSPC);
-    std::fclose(out);
-    EXPECT_EQ(calls.size(), 14u) << "every row is still asked for";
-    EXPECT_EQ(output.line, 14) << "every line is still written";
-    EXPECT_EQ(output.failures, 3);
-    EXPECT_EQ(output.written.find("DESKTOPDIRECTORY"), std::string::npos);
-    EXPECT_NE(output.written.find("LOCAL_APPDATA   : /x\n"), std::string::npos);
+    for (const auto& c : cases) {
+        calls.clear();
+        answerFor = answers;
+        FailingOutput output;
+        output.failingWrites = c.failingWrites;
+        output.closeFails = c.closeFails;
+        std::FILE* out = openFailingOutput(output, c.buffering);
+        ASSERT_NE(out, nullptr);
+        EXPECT_EQ(closeReport(out, writeReport(folderTable, fakeShell, out)), c.error) << std::strerror(c.error);
+        EXPECT_EQ(calls.size(), 14u) << "every row is still asked for";
+        if (c.buffering == _IOLBF) {
+            EXPECT_EQ(output.writes, 14) << "every line is still written";
+            EXPECT_EQ(std::count(output.written.begin(), output.written.end(), '\n'), 14 - static_cast<int>(c.failingWrites.size()));
+            EXPECT_EQ(output.written.find("LOCAL_APPDATA   : /x\n") != std::string::npos, c.failingWrites.count(14) == 0);
+        }
+    }
 }
 
 TEST(FolderTable, FourteenDistinctCodesThenTheTerminator)

@@ -78,17 +78,3 @@ int printLine(std::FILE* out, const char* format, const char* first, const char*
     }
     return length;
 }
-
-int closeOutput(std::FILE* out)
-{
-    // Flushed first and on its own: Wine's fclose reports a close that
-    // fails, but not a flush that fails on the way.
-    const int flushed = std::fflush(out);
-    const int error = errno;
-    const int closed = std::fclose(out);
-    if (flushed != 0) {
-        errno = error;
-        return EOF;
-    }
-    return closed;
-}

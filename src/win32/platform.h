@@ -21,7 +21,3 @@ BOOL WINAPI specialFolderPath(HWND owner, LPSTR path, int csidl, BOOL create);
 // characters, converted from the process code page and written as UTF-16.
 // Like fprintf, negative with errno set when the line could not be written.
 int printLine(std::FILE* out, const char* format, const char* first, const char* second);
-
-// Flushes and closes `out`, as fclose does: 0, or EOF with errno set for the
-// first thing that failed.
-int closeOutput(std::FILE* out);
