@@ -6,10 +6,11 @@
 # compiled), WITH_TMPFS and CLOSED_PIPE (tests/with_tmpfs.sh and
 # tests/closed_pipe.py) and CASES, the groups of runs to make:
 #   basic    a first run, a second after two of the user's folders were
-#            deleted, a third, one through a pipe, and one that traces how
-#            Wine reads the program's manifest
+#            deleted, a third, one through a pipe, one into NUL from cmd,
+#            and one that traces how Wine reads the program's manifest
 #   users    each of USERS under the language, twice, into a file
-#   console  the same users on a terminal (a tmux pane)
+#   console  the same users on a terminal (a tmux pane), with Wine's trace
+#            of what the program writes to the console
 #   ansi     a copy whose manifest asks for no UTF-8, as on Windows before
 #            10 1903: names that its code page cannot hold, and a user Jurgen
 #            beside Jürgen, whose name a best fit would turn into his
@@ -32,13 +33,15 @@ run() {  # run NAME PROGRAM [ENV=VALUE...]
     launch "$@" >"$OUT/$name.out" 2>"$OUT/$name.err"
     echo $? >"$OUT/$name.status"
 }
-# console NAME ENV=VALUE...: what a terminal of 250 columns shows of a run.
+# console NAME ENV=VALUE...: what a terminal of 250 columns shows of a run,
+# and Wine's trace of its console calls (standard error), which shows the
+# characters written, line ends included.
 console() {
     name=$1
     shift
     rm -f "$OUT/$name.status"
     tmux -u -L folderreport -f /dev/null new-session -d -x 250 -y 40 \
-        "env $base $* '$WINE' '$PROGRAM'; echo \$? >'$OUT/$name.status'; sleep 3600"
+        "env $base $* WINEDEBUG=-all,+console '$WINE' '$PROGRAM' 2>'$OUT/$name.trace'; echo \$? >'$OUT/$name.status'; sleep 3600"
     while [ ! -f "$OUT/$name.status" ] && tmux -L folderreport has-session 2>/dev/null; do sleep 1; done
     tmux -L folderreport capture-pane -p >"$OUT/$name.out"
     tmux -L folderreport kill-server
@@ -55,6 +58,8 @@ if has basic; then
     done >"$OUT/recreated"
     run third "$PROGRAM"
     { launch "$PROGRAM" 2>"$OUT/piped.err"; echo $? >"$OUT/piped.status"; } | cat >"$OUT/piped.out"
+    env USER="$user" $base "$WINE" cmd /c "Z:$(printf '%s' "$PROGRAM" | tr / '\\') > NUL" >"$OUT/nul.out" 2>"$OUT/nul.err"
+    echo $? >"$OUT/nul.status"
     launch "$PROGRAM" WINEDEBUG=+actctx >/dev/null 2>"$OUT/manifest.log"
 fi
 

@@ -105,6 +105,9 @@ check_runs() {
         cmp -s "$out/first.out" "$out/third.out" || fail "third run differs from the first"
         [ "$(cat "$out/piped.status")" = 0 ] && [ ! -s "$out/piped.err" ] && cmp -s "$out/first.out" "$out/piped.out" ||
             fail "piped run: status $(cat "$out/piped.status"), $(cat "$out/piped.err"), or output unlike the first"
+        # The null device is no console: the report goes there like into a file.
+        [ "$(cat "$out/nul.status")" = 0 ] && [ ! -s "$out/nul.err" ] && [ ! -s "$out/nul.out" ] ||
+            fail "> NUL: status $(cat "$out/nul.status"), $(cat "$out/nul.err" "$out/nul.out")"
         # Wine found the manifest in the program and parsed it without
         # complaint, UTF-8 as the code page among it.
         grep -q 'get_manifest_in_module looking for res #0001 in module .*folderreport.exe' "$out/manifest.log" &&
@@ -125,6 +128,12 @@ check_runs() {
             [ "$(cat "$out/user$i-console.status" 2>/dev/null)" = 0 ] || fail "user$i-console: status $(cat "$out/user$i-console.status" 2>&1)"
             [ "$(sed 's/ *$//' "$out/user$i-console.out" | grep -v '^$')" = "$(found_report "${pair%:*}" "$view")" ] ||
                 fail "user$i-console: the terminal shows"$'\n'"$(cat "$out/user$i-console.out")"
+            # Fourteen writes to the console, each a line ending in CR LF as in
+            # a file, and nothing written to standard error.
+            trace=$out/user$i-console.trace
+            [ "$(grep -c ':console:WriteConsoleW (' "$trace")" = 14 ] &&
+                [ "$(grep -c ':console:WriteConsoleW (.*\\r\\n",' "$trace")" = 14 ] && ! grep -q -v ':console:' "$trace" ||
+                fail "user$i-console: the console calls:"$'\n'"$(grep ':console:WriteConsoleW' "$trace"; grep -v ':console:' "$trace")"
         fi
     done
     if [[ $cases == *" ansi "* ]]; then
