@@ -61,7 +61,7 @@ check() {
         case $line in
             "$field"/*) path=${line#"$field"} ;;
             "${field}CREATED (/"*")") path=${line#"${field}CREATED ("}; path=${path%)} ;;
-            "${field}FAILED ()") path= ;;
+            "${field}FAILED ()" | "${field}FAILED (/"*")") path= ;;
             *) fail "line $((i + 1)): $line"; path= ;;
         esac
         [ -z "$path" ] || [ -d "$path" ] || fail "reported folder is missing: $path"
@@ -78,6 +78,9 @@ check() {
         fail "created outside the report: $new"
     done < <(comm -13 "$root/before" "$root/after")
 }
+
+# line_is ROW TEXT: the last report's line for ROW is TEXT after the name.
+line_is() { local field; printf -v field '%-16s: ' "$1"; grep -qxF "$field$2" "$out"; }
 
 # snapshot: what the case's directory holds before the program runs.
 snapshot() { find "$root/$name" 2>/dev/null | sort >"$root/before"; }
@@ -97,13 +100,14 @@ runwith() {
 mode() { stat -c %a "$1"; }
 
 # --- Home -------------------------------------------------------------------
-# nobody's password-database home, /nonexistent, stands in when HOME is not
-# an absolute path; it does not exist, so per-user rows fail.
+# nobody's password-database home (/nonexistent) stands in when HOME is not
+# an absolute path; it does not exist, so per-user rows fail, naming it.
+nobody_home=$(getent passwd 65534 | cut -d : -f 6)
 for value in unset "" relative/home; do
     newcase "home-${value:-empty}"
     as_root "$name" "to run as nobody, whose home is missing" || continue
     if [ "$value" = unset ]; then runas; else runas HOME="$value"; fi
-    check; grep -q "DESKTOPDIRECTORY: FAILED ()" "$out" || fail "per-user row found"
+    check; line_is DESKTOPDIRECTORY "FAILED ($nobody_home/Desktop)" || fail "per-user row: $(sed -n 3p "$out")"
 done
 # A missing home is never created, nor a folder above it, however the home
 # is spelled and whichever row would lead through it.
@@ -114,10 +118,11 @@ for spelling in h h/ h// h/. ./h x/../h link; do
     printf 'XDG_PUBLICSHARE_DIR="$HOME/"\nXDG_PICTURES_DIR="$HOME"\n' >"$home/user-dirs.dirs"
     run HOME="$root/spelled/$spelling" XDG_CONFIG_HOME="$real/.config" XDG_DATA_HOME="$real/.local/share"; check
     [ ! -e "$real" ] || { fail "home was created: $(find "$real" | head -3)"; rm -rf "$real"; }
-    grep -q "STARTMENU       : FAILED ()" "$out" || fail "a row below the missing home"
+    line_is STARTMENU "FAILED ($real/.config/menus)" || fail "a row below the missing home: $(sed -n 4p "$out")"
     run HOME="$root/spelled/$spelling" XDG_CONFIG_HOME="$home"; check
     [ ! -e "$real" ] || { fail "home was created through user-dirs.dirs"; rm -rf "$real"; }
-    grep -q "COMMON_DOCUMENTS: FAILED ()" "$out" || fail "the home itself as a user dir"
+    spelled=$(tr -s / <<<"$root/spelled/$spelling")
+    line_is COMMON_DOCUMENTS "FAILED (${spelled%/})" || fail "the home itself as a user dir: $(sed -n 13p "$out")"
 done
 # Paths are printed in canonical form, runs of '/' and a trailing '/' gone.
 newcase home-slashes; mkdir "$home/cfg"
@@ -133,7 +138,7 @@ newcase home-file; echo x >"$home/file"; run HOME="$home/file"; check
 newcase home-read-only; mkdir -p "$home/.config"; own_home; chmod 555 "$home"
 runas HOME="$home"; check
 grep -q "APPDATA         : $home/.config$" "$out" || fail "existing folder not found"
-grep -q "PERSONAL        : FAILED ()" "$out" || fail "created in a read-only home"
+line_is PERSONAL "FAILED ($home/Documents)" || fail "created in a read-only home"
 
 # --- XDG variables ------------------------------------------------------------
 long=/$(head -c 10240 /dev/zero | tr '\0' a)
@@ -191,9 +196,9 @@ for length in 259 260; do
     else grep -q "DESKTOPDIRECTORY: FAILED ()" "$out" && [ ! -e "$base" ] || fail "260 characters accepted"; fi
 done
 newcase path-file; echo x >"$home/Desktop"; run HOME="$home"; check
-grep -q "DESKTOPDIRECTORY: FAILED ()" "$out" || fail "file taken for a folder"
+line_is DESKTOPDIRECTORY "FAILED ($home/Desktop)" || fail "file taken for a folder"
 newcase path-loop; ln -s Pictures "$home/Pictures"; ln -s Public "$home/Public"; run HOME="$home"; check
-grep -q "MYPICTURES      : FAILED ()" "$out" || fail "symlink loop taken for a folder"
+line_is MYPICTURES "FAILED ($home/Pictures)" || fail "symlink loop taken for a folder"
 
 # The machine-wide folders are reported where they exist and never created,
 # even for root, nor as a user dir or a user dir's parent: a root of the
@@ -219,9 +224,10 @@ if as_root "$name" "for a mount namespace"; then
     status=$?
     [ "$status" = 0 ] && [ ! -s "$root/err" ] && [ ! -s "$root/wrong" ] && [ "$(wc -l <"$root/out")" = 14 ] ||
         fail "status $status: $(cat "$root/wrong" "$root/err" "$root/out")"
-    grep -q '^PROGRAM_FILES   : FAILED ()$' "$root/out" && grep -q '^COMMON_APPDATA  : FAILED ()$' "$root/out" &&
-        grep -q '^DESKTOPDIRECTORY: FAILED ()$' "$root/out" && grep -q '^MYPICTURES      : FAILED ()$' "$root/out" &&
-        grep -q '^PERSONAL        : CREATED (/home/Documents)$' "$root/out" || fail "$(cat "$root/out")"
+    out=$root/out
+    line_is PROGRAM_FILES "FAILED (/opt)" && line_is COMMON_APPDATA "FAILED (/usr/share)" &&
+        line_is DESKTOPDIRECTORY "FAILED (/usr/share)" && line_is MYPICTURES "FAILED (/opt/Pictures)" &&
+        line_is PERSONAL "CREATED (/home/Documents)" || fail "$(cat "$out")"
 fi
 
 # --- Modes and failed creates ---------------------------------------------------
@@ -263,7 +269,7 @@ done
 newcase create-fails; echo x >"$home/file"; mkdir "$home/cfg"
 printf 'XDG_DESKTOP_DIR="$HOME/new/deeper/../../file/Desk"\n' >"$home/cfg/user-dirs.dirs"; own_home
 runas HOME="$home" XDG_CONFIG_HOME="$home/cfg"; check
-grep -q "DESKTOPDIRECTORY: FAILED ()" "$out" || fail "$(sed -n 3p "$out")"
+line_is DESKTOPDIRECTORY "FAILED ($home/new/deeper/../../file/Desk)" || fail "$(sed -n 3p "$out")"
 [ ! -e "$home/new" ] || fail "left behind: $(find "$home/new")"
 # ... and never one that is no longer the folder it made: here another
 # process moves the first folder away and makes its own while the create
@@ -273,7 +279,8 @@ newcase create-fails-swapped; printf 'XDG_DESKTOP_DIR="$HOME/a/b/Desk"\n' >"$hom
 env -i HOME="$home" XDG_CONFIG_HOME="$home" ASAN_OPTIONS=detect_leaks=0 \
     strace -o /dev/null -P "$home/a/b" -e inject=mkdir:error=EACCES:delay_enter=3000000 "$exe" >"$root/out"
 wait
-grep -q "DESKTOPDIRECTORY: FAILED ()" "$root/out" || fail "$(sed -n 3p "$root/out")"
+out=$root/out
+line_is DESKTOPDIRECTORY "FAILED ($home/a/b/Desk)" || fail "$(sed -n 3p "$out")"
 [ -d "$home/a" ] || fail "removed the other process's folder"
 
 # --- Output ---------------------------------------------------------------------

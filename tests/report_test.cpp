@@ -18,6 +18,7 @@ struct Answer {
     BOOL plain = 0;
     BOOL create = 0;
     const char* text = nullptr;  // written into the buffer on success; nullptr leaves it
+    const char* left = nullptr;  // written into the buffer on failure
 };
 std::vector<std::pair<int, BOOL>> calls;
 Answer (*answerFor)(int csidl) = nullptr;
@@ -29,8 +30,9 @@ BOOL WINAPI fakeShell(HWND owner, LPSTR path, int csidl, BOOL create)
     calls.emplace_back(csidl, create);
     const Answer answer = answerFor(csidl);
     const BOOL result = create ? answer.create : answer.plain;
-    if (result && answer.text != nullptr) {
-        std::strcpy(path, answer.text);
+    const char* written = result ? answer.text : answer.left;
+    if (written != nullptr) {
+        std::strcpy(path, written);
     }
     return result;
 }
@@ -53,13 +55,16 @@ std::string report(const FolderEntry* table, Answer (*answers)(int))
 
 TEST(Report, LineFormatsPadShortNamesAndNeverCutLongOnes)
 {
-    // Each form with a short name, one of exactly 16 characters and a longer one.
+    // Each form (found, created, failed with what the shell left, failed
+    // with nothing left) with a short name, one of exactly 16 characters and
+    // a longer one.
     const FolderEntry table[] = {
-        {1, "SYSTEM"}, {2, "DESKTOPDIRECTORY"}, {3, "PROGRAM_FILES_COMMON"},
-        {4, "SYSTEM"}, {5, "DESKTOPDIRECTORY"}, {6, "PROGRAM_FILES_COMMON"},
-        {7, "SYSTEM"}, {8, "DESKTOPDIRECTORY"}, {9, "PROGRAM_FILES_COMMON"}, {-1, nullptr},
+        {1, "SYSTEM"}, {2, "DESKTOPDIRECTORY"},  {3, "PROGRAM_FILES_COMMON"},  {4, "SYSTEM"},
+        {5, "DESKTOPDIRECTORY"}, {6, "PROGRAM_FILES_COMMON"}, {7, "SYSTEM"}, {8, "DESKTOPDIRECTORY"},
+        {9, "PROGRAM_FILES_COMMON"}, {10, "SYSTEM"}, {11, "DESKTOPDIRECTORY"}, {12, "PROGRAM_FILES_COMMON"},
+        {-1, nullptr},
     };
-    auto answers = [](int csidl) -> Answer { return {csidl <= 3, csidl <= 6, "C:\\p"}; };
+    auto answers = [](int csidl) -> Answer { return {csidl <= 3, csidl <= 6, "C:\\p", csidl <= 9 ? "C:\\q" : nullptr}; };
     EXPECT_EQ(report(table, answers),
               "SYSTEM          : C:\\p\n"
               "DESKTOPDIRECTORY: C:\\p\n"
@@ -67,6 +72,9 @@ TEST(Report, LineFormatsPadShortNamesAndNeverCutLongOnes)
               "SYSTEM          : CREATED (C:\\p)\n"
               "DESKTOPDIRECTORY: CREATED (C:\\p)\n"
               "PROGRAM_FILES_COMMON: CREATED (C:\\p)\n"
+              "SYSTEM          : FAILED (C:\\q)\n"
+              "DESKTOPDIRECTORY: FAILED (C:\\q)\n"
+              "PROGRAM_FILES_COMMON: FAILED (C:\\q)\n"
               "SYSTEM          : FAILED ()\n"
               "DESKTOPDIRECTORY: FAILED ()\n"
               "PROGRAM_FILES_COMMON: FAILED ()\n");

@@ -20,7 +20,10 @@
 namespace {
 
 using namespace csidl;
-const std::string failed = "<failed>";
+// A failure, as the report's failed line shows it: the folder that could
+// not be found or made, or nothing where there is none to name.
+std::string failedAt(const std::string& folder) { return "FAILED (" + folder + ")"; }
+const std::string failed = failedAt("");
 
 // The stand-in in a temporary home with no XDG variables set; the variables
 // the test changes are put back afterwards.
@@ -57,10 +60,11 @@ protected:
         char path[MAX_PATH];
         std::memset(path, '?', sizeof path);
         const BOOL found = queryStandIn(context, path, csidl, create);
-        if (!found) {
-            EXPECT_STREQ(path, "") << "a failure leaves an empty string";
+        if (std::memchr(path, '\0', sizeof path) == nullptr) {
+            ADD_FAILURE() << "no NUL in the buffer";
+            return "<unterminated>";
         }
-        return found ? std::string(path) : failed;
+        return found ? std::string(path) : failedAt(path);
     }
 
     void writeUserDirs(const std::string& content)
@@ -98,7 +102,7 @@ TEST_F(StandIn, EmptyHomeIsFilledOnCreateThenFound)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.path);
-        EXPECT_EQ(ask(row.csidl, 0), row.path == h + "/.config" || row.path == h + "/.local/share" ? row.path : failed);
+        EXPECT_EQ(ask(row.csidl, 0), row.path == h + "/.config" || row.path == h + "/.local/share" ? row.path : failedAt(row.path));
         EXPECT_EQ(ask(row.csidl, 1), row.path);
         EXPECT_EQ(ask(row.csidl, 0), row.path);
         EXPECT_EQ(modeOf(row.path), row.mode);
@@ -119,7 +123,7 @@ TEST_F(StandIn, MachineWideFoldersAreReportedButNeverCreated)
 {
     for (auto [csidl, path] : {std::pair{programFiles, "/opt"}, std::pair{commonAppData, "/usr/share"}}) {
         const bool present = access(path, F_OK) == 0;
-        EXPECT_EQ(ask(csidl, 1), present ? path : failed);
+        EXPECT_EQ(ask(csidl, 1), present ? path : failedAt(path));
         EXPECT_EQ(access(path, F_OK) == 0, present) << path << " was created";
     }
 }
@@ -194,7 +198,7 @@ TEST_F(StandIn, UserDirsFileDecidesTheUserFolders)
                   "XDG_PUBLICSHARE_DIR=\"$HOME/b\"\n"
                   "XDG_DESKTOP_DIR=\"$HOMEWORK/x\"\n"
                   "XDG_DESKTOP_DIR=\"relative\"\n");
-    EXPECT_EQ(ask(desktopDirectory, 0), failed);
+    EXPECT_EQ(ask(desktopDirectory, 0), failedAt(h + "/Bureau"));
     EXPECT_EQ(ask(desktopDirectory, 1), h + "/Bureau");
     EXPECT_EQ(ask(personal, 0), h + "/my docs") << "blanks before the key and around '='";
     EXPECT_EQ(ask(myPictures, 0), h);
@@ -203,9 +207,11 @@ TEST_F(StandIn, UserDirsFileDecidesTheUserFolders)
 
 TEST_F(StandIn, MissingHomeIsNeverCreated)
 {
-    setenv("HOME", (h + "/gone").c_str(), 1);
-    for (int csidl : {desktopDirectory, appData, startMenu, localAppData}) {
-        EXPECT_EQ(ask(csidl, 1), failed) << csidl;
+    const std::string gone = h + "/gone";
+    setenv("HOME", gone.c_str(), 1);
+    for (auto [csidl, folder] : {std::pair{desktopDirectory, "/Desktop"}, std::pair{appData, "/.config"},
+                                 std::pair{startMenu, "/.config/menus"}, std::pair{localAppData, "/.local/share"}}) {
+        EXPECT_EQ(ask(csidl, 1), failedAt(gone + folder));
     }
     EXPECT_NE(access((h + "/gone").c_str(), F_OK), 0);
 }
@@ -274,8 +280,8 @@ TEST_F(StandIn, FileInTheWayFailsTheCreateQuery)
 {
     writeFile(h + "/Desktop", "not a folder");
     writeFile(h + "/.local", "not a folder");
-    EXPECT_EQ(ask(desktopDirectory, 1), failed);
-    EXPECT_EQ(ask(programs, 1), failed);
+    EXPECT_EQ(ask(desktopDirectory, 1), failedAt(h + "/Desktop"));
+    EXPECT_EQ(ask(programs, 1), failedAt(h + "/.local/share/applications"));
     EXPECT_EQ(readFile(h + "/Desktop"), "not a folder");
 }
 

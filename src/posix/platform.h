@@ -7,7 +7,8 @@
 // A stand-in for the shell's SHGetSpecialFolderPathA, with its name,
 // arguments and promise: nonzero on success with a NUL-terminated path of
 // fewer than MAX_PATH characters in `path`; zero on failure with a
-// NUL-terminated string (here always empty) in `path`.
+// NUL-terminated string in `path`: here the folder that could not be found
+// or made, or an empty string where there is none to name.
 
 using BOOL = int;
 using HWND = void*;

@@ -398,9 +398,7 @@ BOOL queryStandIn(StandInContext& context, LPSTR path, int csidl, BOOL create)
     if (!present && create && resolved) {
         present = makeDirectories(context, path);
     }
-    if (!present) {
-        path[0] = '\0';
-    }
+    // Failed or not, `path` names the folder, where the row has one.
     return present ? 1 : 0;
 }
 

@@ -29,16 +29,37 @@ bool isWholeFolder(HWND owner, const char* path, int csidl)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// True when what the shell left in `path` can stand in a failed line as it
+// is: NUL-terminated within MAX_PATH bytes, without a control character,
+// which would break the report's one line per row, and no path cut short,
+// which it is when the shell's own Unicode path for the folder does not fit
+// in MAX_PATH bytes of the process code page.
+bool isShowable(HWND owner, const char* path, int csidl)
+{
+    const void* end = std::memchr(path, '\0', MAX_PATH);
+    if (end == nullptr) {
+        return false;
+    }
+    for (const char* at = path; at != end; ++at) {
+        if (static_cast<unsigned char>(*at) < 0x20) {
+            return false;
+        }
+    }
+    return !SHGetSpecialFolderPathW(owner, shellPath, csidl, FALSE) ||
+           WideCharToMultiByte(CP_ACP, 0, shellPath, -1, nullptr, 0, nullptr, nullptr) <= MAX_PATH;
+}
+
 }  // namespace
 
 BOOL WINAPI specialFolderPath(HWND owner, LPSTR path, int csidl, BOOL create)
 {
-    if (!SHGetSpecialFolderPathA(owner, path, csidl, create)) {
-        return FALSE;  // the failed line shows what the shell left
+    if (SHGetSpecialFolderPathA(owner, path, csidl, create) && isWholeFolder(owner, path, csidl)) {
+        return TRUE;
     }
-    if (!isWholeFolder(owner, path, csidl)) {
+    // The failed line shows the shell's bytes, a '?' or a look-alike
+    // included, so that the user sees where the shell pointed.
+    if (!isShowable(owner, path, csidl)) {
         path[0] = '\0';
-        return FALSE;
     }
-    return TRUE;
+    return FALSE;
 }

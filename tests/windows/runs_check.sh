@@ -49,8 +49,14 @@ with_line() {
     row=$1 line=$2 awk '{ n = length(ENVIRON["row"]) }
         substr($0, 1, n) == ENVIRON["row"] && substr($0, n + 1, 1) ~ /[ :]/ { $0 = ENVIRON["line"] } 1'
 }
-# per_user_failed USER: the report on standard input, each of USER's rows FAILED.
-per_user_failed() { profile="C:\\users\\$1\\" awk 'index($0, ENVIRON["profile"]) { sub(/: .*/, ": FAILED ()") } 1'; }
+# per_user_failed USER SHOWN: the report on standard input, each of USER's
+# rows FAILED, naming the path with the name as the code page shows it.
+per_user_failed() {
+    profile="C:\\users\\$1\\" shown="C:\\users\\$2\\" awk '
+        n = index($0, ENVIRON["profile"]) {
+            $0 = substr($0, 1, n - 1) "FAILED (" ENVIRON["shown"] substr($0, n + length(ENVIRON["profile"])) ")"
+        } 1'
+}
 # as_created: each found line of the report on standard input as a created line.
 as_created() { sed -E '/: FAILED \(/! s/^([A-Z_]+ *): (.*)$/\1: CREATED (\2)/'; }
 
@@ -139,14 +145,14 @@ check_runs() {
     if [[ $cases == *" ansi "* ]]; then
         # In a code page that cannot hold the name, every row of the user
         # fails rather than give a path with '?' or another user's folder.
-        check_file ansi-tanaka-de "$(found_report 田中 "$view" | per_user_failed 田中)" "$out"
+        check_file ansi-tanaka-de "$(found_report 田中 "$view" | per_user_failed 田中 '??')" "$out"
         check_first jurgen "$(found_report Jurgen "$view")" "$out"
-        check_file ansi-juergen-ru "$(found_report Jürgen "$view" | per_user_failed Jürgen)" "$out"
+        check_file ansi-juergen-ru "$(found_report Jürgen "$view" | per_user_failed Jürgen Jurgen)" "$out"
         # Where it can, the path comes in that code page: ü is 0xFC in 1252.
         check_file ansi-juergen-de "$(found_report "$(printf 'J\374rgen')" "$view")" "$out"
     fi
     if [[ $cases == *" paths "* ]]; then
-        check_file file-in-way "$(with_line MYPICTURES "MYPICTURES      : FAILED ()" <<<"$found")" "$out"
+        check_file file-in-way "$(with_line MYPICTURES "MYPICTURES      : FAILED (C:\\users\\$user\\Pictures)" <<<"$found")" "$out"
         check_file doc-259 "$(with_line PERSONAL "PERSONAL        : CREATED ($(cat "$out/doc-259.path"))" <<<"$found")" "$out"
         [ "$(wc -c <"$out/doc-259.path")" = 259 ] || fail "doc-259: the path is $(wc -c <"$out/doc-259.path") bytes"
         check_file doc-260 "$(with_line PERSONAL "PERSONAL        : FAILED ()" <<<"$found")" "$out"
