@@ -23,14 +23,11 @@ struct UserDirValue {
     char text[MAX_PATH] = {};
 };
 
-// The values of user-dirs.dirs, given the file's text, in the form
-// xdg-user-dirs writes.  Each line of the form
+// The values of user-dirs.dirs, given the file's text: each line of the form
 //     XDG_NAME_DIR="$HOME/relative"   or   XDG_NAME_DIR="/absolute"
-// (blanks allowed before the key and around '=', a backslash taking the next
-// character literally, anything after the closing quote ignored) assigns
-// NAME; the last such line wins.  Any other line is skipped: comments, an
-// unclosed quote, a NUL in the value.  The file is read, never run as the
-// shell script it also is.
+// assigns NAME, the last one winning; any other line is skipped.  The file
+// is read, never run as the shell script it also is.  (What the file may
+// hold is the manual page's FILES section.)
 struct UserDirs {
     UserDirValue values[userDirCount];
 
