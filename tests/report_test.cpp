@@ -186,6 +186,7 @@ TEST(Report, FailedWritesNeitherStopTheWalkNorHideTheFirstError)
         EXPECT_EQ(calls.size(), 14u) << "every row is still asked for";
         if (c.buffering == _IOLBF) {
             EXPECT_EQ(output.writes, 14) << "every line is still written";
+            EXPECT_EQ(output.failures, static_cast<int>(c.failingWrites.size()));
             EXPECT_EQ(std::count(output.written.begin(), output.written.end(), '\n'), 14 - static_cast<int>(c.failingWrites.size()));
             EXPECT_EQ(output.written.find("LOCAL_APPDATA   : /x\n") != std::string::npos, c.failingWrites.count(14) == 0);
         }
