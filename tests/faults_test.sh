@@ -201,8 +201,9 @@ newcase path-loop; ln -s Pictures "$home/Pictures"; ln -s Public "$home/Public";
 line_is MYPICTURES "FAILED ($home/Pictures)" || fail "symlink loop taken for a folder"
 
 # The machine-wide folders are reported where they exist and never created,
-# even for root, nor as a user dir or a user dir's parent: a root of the
-# case's own, on a tmpfs in a mount namespace, lacks them.
+# even for root, nor as a user dir or a user dir's parent, however the path
+# reaches them: a root of the case's own, on a tmpfs in a mount namespace,
+# lacks them.
 newcase machine-wide
 if as_root "$name" "for a mount namespace"; then
     "$(dirname "$0")/with_tmpfs.sh" 64m sh -e -c '
@@ -214,8 +215,9 @@ if as_root "$name" "for a mount namespace"; then
         done
         mount -t proc proc "$new/proc"
         cp "$1" "$new/folderreport"
-        mkdir -p "$new/home/.config"
-        printf "%s\n" "XDG_DESKTOP_DIR=\"/usr/share\"" "XDG_PICTURES_DIR=\"/opt/Pictures\"" >"$new/home/.config/user-dirs.dirs"
+        mkdir -p "$new/home/.config"; ln -s / "$new/up"
+        printf "XDG_%s_DIR=\"%s\"\n" DESKTOP /usr/share PICTURES /opt/Pictures DOCUMENTS /usr/../opt \
+            PUBLICSHARE /up/usr/share >"$new/home/.config/user-dirs.dirs"
         env -i HOME=/home "$2" "$new" /folderreport || echo "status $?" >&4
         for dir in opt usr/share; do [ ! -e "$new/$dir" ] || echo "created /$dir" >&4; done
         umount "$new/proc"
@@ -227,43 +229,36 @@ if as_root "$name" "for a mount namespace"; then
     out=$root/out
     line_is PROGRAM_FILES "FAILED (/opt)" && line_is COMMON_APPDATA "FAILED (/usr/share)" &&
         line_is DESKTOPDIRECTORY "FAILED (/usr/share)" && line_is MYPICTURES "FAILED (/opt/Pictures)" &&
-        line_is PERSONAL "CREATED (/home/Documents)" || fail "$(cat "$out")"
+        line_is PERSONAL "FAILED (/usr/../opt)" && line_is COMMON_DOCUMENTS "FAILED (/up/usr/share)" &&
+        line_is STARTMENU "CREATED (/home/.config/menus)" || fail "$(cat "$out")"
 fi
 
 # --- Modes and failed creates ---------------------------------------------------
-# Missing parents are made as mkdir -p makes them, so a restrictive umask
-# cannot block the folder; the folder itself keeps its mode.
-newcase umask-0277; printf 'XDG_DESKTOP_DIR="$HOME/a/b/Desk"\n' >"$home/user-dirs.dirs"; own_home
-UMASK=0277 runas HOME="$home" XDG_CONFIG_HOME="$home"; check
-grep -q "DESKTOPDIRECTORY: CREATED ($home/a/b/Desk)" "$out" || fail "$(sed -n 3p "$out")"
-[ "$(mode "$home/a") $(mode "$home/a/b") $(mode "$home/a/b/Desk")" = "700 700 500" ] ||
-    fail "modes: $(mode "$home/a") $(mode "$home/a/b") $(mode "$home/a/b/Desk")"
+# Under a umask that takes the owner's write or search permission, folders
+# are made as `mkdir -p` makes them: a parent keeps the owner's write and
+# search permission, and a row whose folder lies inside one that an earlier
+# row made closed fails, naming its folder.  A twin made by mkdir -p itself,
+# once per row in the rows' order, as the same user under the same umask,
+# must end the same: each row made or failed, each folder's mode.
 newcase umask-0777; own_home; UMASK=0777 runas HOME="$home"; check
 grep -v -E '^(SYSTEM|WINDOWS|PROGRAM_FILES_COMMON|MYDOCUMENTS) *:' "$out" | grep -q FAILED &&
     fail "a row failed under umask 0777: $(cat "$out")"
-# A folder that one row made closed (no write or no search permission for
-# its owner) does not block one that a later row needs inside it (Pictures
-# in Documents, the config home in the Desktop): it is opened for that
-# moment, then closed again.  The config home, and the Desktop that leads to
-# it, are private, whichever row made them.
-# (The outer folder's mode is read first, and the folder then opened to its
-# owner, so that this script can look inside it when it runs as that user.)
 for mask in 0100 0277 0777; do
-    closed=$(printf '%o' $((0777 & ~mask))) private=$(printf '%o' $((0700 & ~mask)))
-    newcase "umask-$mask-nested"; mkdir "$home/cfg"; own_home
-    printf 'XDG_DOCUMENTS_DIR="$HOME/Documents"\nXDG_PICTURES_DIR="$HOME/Documents/Pictures"\n' >"$home/cfg/user-dirs.dirs"
-    UMASK=$mask runas HOME="$home" XDG_CONFIG_HOME="$home/cfg"
-    outer=$(mode "$home/Documents"); chmod u+rx "$home/Documents"; check
-    grep -q "MYPICTURES      : CREATED ($home/Documents/Pictures)" "$out" || fail "$(sed -n 10p "$out")"
-    [ "$outer $(mode "$home/Documents/Pictures")" = "$closed $closed" ] ||
-        fail "modes: $outer $(mode "$home/Documents/Pictures")"
-    newcase "umask-$mask-config-in-desktop"; own_home
-    UMASK=$mask runas HOME="$home" XDG_CONFIG_HOME="$home/Desktop/cfg"
-    outer=$(mode "$home/Desktop"); chmod u+rx "$home/Desktop"; check
-    # (Under 0777 the closed Desktop hides APPDATA from the plain query.)
-    grep -q "STARTMENU       : CREATED ($home/Desktop/cfg/menus)" "$out" &&
-        grep -q -E "^APPDATA         : (CREATED \()?$home/Desktop/cfg\)?$" "$out" || fail "$(cat "$out")"
-    [ "$outer $(mode "$home/Desktop/cfg")" = "$private $private" ] || fail "modes: $outer $(mode "$home/Desktop/cfg")"
+    for pair in Documents:Documents/Pictures Pictures/Documents:Pictures; do
+        docs=${pair%:*} pics=${pair#*:}
+        newcase "umask-$mask-${docs//\//-}"; twin=$root/$name-twin; mkdir "$home/cfg" "$twin"; own_home
+        [ "$(id -u)" -ne 0 ] || chown 65534:65534 "$twin"
+        printf 'XDG_DOCUMENTS_DIR="$HOME/%s"\nXDG_PICTURES_DIR="$HOME/%s"\n' "$docs" "$pics" >"$home/cfg/user-dirs.dirs"
+        UMASK=$mask runas HOME="$home" XDG_CONFIG_HOME="$home/cfg"; check
+        ours=$(for row in PERSONAL MYPICTURES; do grep -q "^$row *: FAILED" "$out" && echo failed || echo made; done)
+        theirs=$("${unprivileged[@]}" sh -c 'umask "$0" && cd "$1" && for dir in "$2" "$3"; do
+                     mkdir -p "$dir" 2>/dev/null && echo made || echo failed; done' "$mask" "$twin" "$docs" "$pics")
+        [ "$ours" = "$theirs" ] || fail "rows made or failed: "$ours", mkdir -p: "$theirs
+        for dir in Documents Pictures Documents/Pictures Pictures/Documents; do
+            [ "$(mode "$home/$dir" 2>&1)" = "$(mode "$twin/$dir" 2>&1 | sed "s|$twin|$home|g")" ] ||
+                fail "$dir: mode $(mode "$home/$dir" 2>&1), mkdir -p's $(mode "$twin/$dir" 2>&1)"
+        done
+    done
 done
 # A create that fails part way leaves none of the folders it made.
 newcase create-fails; echo x >"$home/file"; mkdir "$home/cfg"
