@@ -15,7 +15,6 @@
 #include "folder_codes.h"
 #include "folder_table.h"
 #include "stand_in_shell.h"
-#include "user_dirs.h"
 #include "test_support.h"
 
 namespace {

@@ -7,7 +7,6 @@
 #include <initializer_list>
 #include <iterator>
 #include <optional>
-#include <type_traits>
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -15,7 +14,6 @@
 #include <unistd.h>
 
 #include "folder_codes.h"
-#include "user_dirs.h"
 
 namespace {
 
@@ -44,14 +42,18 @@ const Mapping mappings[] = {
     {csidl::commonDocuments, Base::Home, "Public", UserDir::PublicShare},
     {csidl::localAppData, Base::DataHome, "", {}},
 };
-static_assert(std::size(mappings) == std::extent_v<decltype(StandInContext::folders)>);
 
 // Writes the pieces one after the other into `out`, in canonical form: each
 // run of '/' folded into one, no trailing '/' but in "/" itself (nothing is
 // resolved: ".", ".." and symlinks stay as written).  False, with `out`
-// emptied, when the whole would not fit, for a path is never cut short.
-bool joinPath(char* out, std::size_t size, const char* first, const char* second = "", const char* third = "")
+// emptied, when the whole would not fit, for a path is never cut short, or,
+// for a path the report prints, when it holds a byte from 1 to 31: Windows
+// allows them in no name, and they would break the report's one line per
+// folder.
+bool joinPath(char* out, std::size_t size, bool printed, const char* first, const char* second = "",
+              const char* third = "")
 {
+    const unsigned char lowest = printed ? 0x20 : 0x01;
     std::size_t length = 0;
     bool slash = false;  // a '/' that is written only if something follows it
     for (const char* piece : {first, second, third}) {
@@ -60,7 +62,7 @@ bool joinPath(char* out, std::size_t size, const char* first, const char* second
                 slash = true;
                 continue;
             }
-            if (length + (slash ? 2 : 1) >= size) {
+            if (length + (slash ? 2 : 1) >= size || static_cast<unsigned char>(*piece) < lowest) {
                 out[0] = '\0';
                 return false;
             }
@@ -78,17 +80,11 @@ bool joinPath(char* out, std::size_t size, const char* first, const char* second
     return true;
 }
 
+// A path the system takes, which the report does not print.
 template <std::size_t size>
-bool joinPath(char (&out)[size], const char* first, const char* second = "", const char* third = "")
+bool joinPath(char (&out)[size], const char* first, const char* second = "")
 {
-    return joinPath(out, size, first, second, third);
-}
-
-// Bytes 1 to 31, which Windows allows in no file name, and which would break
-// the report's one line per folder.
-bool hasControlCharacter(const char* path)
-{
-    return std::any_of(path, path + std::strlen(path), [](unsigned char c) { return c < 0x20; });
+    return joinPath(out, size, false, first, second);
 }
 
 // An XDG base directory: the variable when it holds an absolute path,
@@ -149,7 +145,7 @@ void readUserDirs(UserDirs& userDirs, const char* configHome)
 
 // Writes the folder `mapping` leads to into `out` (MAX_PATH characters), or
 // empties it when there is none the report can print.
-void resolve(const StandInContext& context, const UserDirs& userDirs, const Mapping& mapping, char* out)
+void resolve(const StandInContext& context, const Mapping& mapping, char* out)
 {
     const char* base = "/";
     const char* below = mapping.below;
@@ -160,7 +156,7 @@ void resolve(const StandInContext& context, const UserDirs& userDirs, const Mapp
     case Base::DataHome: base = context.dataHome; break;
     }
     if (mapping.userDir) {
-        const UserDirValue& value = userDirs.value(*mapping.userDir);
+        const UserDirValue& value = context.userDirs.value(*mapping.userDir);
         if (value.tooLong) {
             base = "";
         } else if (value.kind == UserDirValue::Absolute) {
@@ -170,7 +166,7 @@ void resolve(const StandInContext& context, const UserDirs& userDirs, const Mapp
             below = value.text;
         }
     }
-    if (base[0] == '\0' || !joinPath(out, MAX_PATH, base, "/", below) || hasControlCharacter(out)) {
+    if (base[0] == '\0' || !joinPath(out, MAX_PATH, true, base, "/", below)) {
         out[0] = '\0';
     }
 }
@@ -307,8 +303,6 @@ bool makeDirectories(const StandInContext& context, const char* path)
     return ok;
 }
 
-UserDirs userDirs;  // read while the context loads
-
 }  // namespace
 
 void loadStandInContext(StandInContext& context)
@@ -316,11 +310,8 @@ void loadStandInContext(StandInContext& context)
     loadHome(context.home);
     loadBaseDirectory(context.configHome, "XDG_CONFIG_HOME", "/.config", context.home);
     loadBaseDirectory(context.dataHome, "XDG_DATA_HOME", "/.local/share", context.home);
-    userDirs = UserDirs{};
-    readUserDirs(userDirs, context.configHome);
-    for (std::size_t i = 0; i < std::size(mappings); ++i) {
-        resolve(context, userDirs, mappings[i], context.folders[i]);
-    }
+    context.userDirs = UserDirs{};
+    readUserDirs(context.userDirs, context.configHome);
 }
 
 BOOL queryStandIn(const StandInContext& context, LPSTR path, int csidl, BOOL create)
@@ -330,8 +321,11 @@ BOOL queryStandIn(const StandInContext& context, LPSTR path, int csidl, BOOL cre
     }
     const auto* row = std::find_if(std::begin(mappings), std::end(mappings),
                                    [csidl](const Mapping& mapping) { return mapping.csidl == csidl; });
+    path[0] = '\0';
+    if (row != std::end(mappings)) {
+        resolve(context, *row, path);
+    }
     // Failed or not, `path` names the folder, where the row has one.
-    std::strcpy(path, row != std::end(mappings) ? context.folders[row - mappings] : "");
     if (path[0] == '\0') {
         return 0;
     }

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "platform.h"
+#include "user_dirs.h"
 
 // The longest path the system takes.  The bases below are bound by it; only
 // the paths the report prints are bound by MAX_PATH.
@@ -13,9 +14,6 @@ constexpr std::size_t systemPathMax = PATH_MAX;
 constexpr std::size_t systemPathMax = 4096;
 #endif
 
-// How many folder codes the stand-in maps to a folder of its own.
-constexpr std::size_t standInFolderCount = 10;
-
 // What the stand-in shell knows of the user, read once from the process's
 // environment, the password database and user-dirs.dirs, and not changed
 // after.  Every path is in canonical form: no run of '/', no trailing '/'
@@ -24,13 +22,11 @@ struct StandInContext {
     char home[systemPathMax];
     char configHome[systemPathMax];  // XDG_CONFIG_HOME when absolute, else below home
     char dataHome[systemPathMax];    // XDG_DATA_HOME when absolute, else below home
-    // Each mapped code's folder, as the report would print it; empty where
-    // it has none that can be printed.
-    char folders[standInFolderCount][MAX_PATH];
+    UserDirs userDirs;
 };
 
 // Fills `context` from the current environment.  The context is large (some
-// 15 KiB); callers give it static storage.
+// 13 KiB); callers give it static storage.
 void loadStandInContext(StandInContext& context);
 
 // The stand-in's answer for one folder code, with the shell's contract.
