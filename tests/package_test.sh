@@ -97,7 +97,9 @@ for image in "win32 $win32_exe" "win64 $win64_exe"; do
     [ -f "$zip" ] || { fail "no $zip"; continue; }
     python3 -m zipfile -e "$zip" "$work/zip-$preset"
     top=$work/zip-$preset/folderreport-$version-$preset
-    [ "$(ls "$top" | sort | tr '\n' ' ')" = "LICENSE README.md folderreport.exe " ] || fail "the $preset .zip holds: $(ls -R "$top")"
+    [ "$(ls "$top" | sort | tr '\n' ' ')" = "LICENSE README.md folderreport.exe folderreport.html " ] ||
+        fail "the $preset .zip holds: $(ls -R "$top")"
+    mandoc -T html "$page" | cmp -s - "$top/folderreport.html" || fail "the $preset .zip's folderreport.html is not the page"
     # What ships is, byte for byte, the image the Windows tests checked and ran.
     cmp "$top/folderreport.exe" "$exe" || fail "the $preset .zip's program is not the tested image"
     wrestool -x --raw --type=version "$top/folderreport.exe" >"$work/version.res" || fail "$preset: no version resource"

@@ -10,7 +10,7 @@
 set -uo pipefail
 source "$(dirname "$0")/checks.sh"
 source_dir=$(realpath "$1") binary_dir=$(realpath "$2") out=$3
-require cpack dpkg-deb dpkg-shlibdeps i686-w64-mingw32-g++ x86_64-w64-mingw32-g++ sha256sum python3
+require cpack dpkg-deb dpkg-shlibdeps mandoc i686-w64-mingw32-g++ x86_64-w64-mingw32-g++ sha256sum python3
 rm -rf "$out"
 mkdir -p "$out/a" "$out/cwd-a"
 second=$(mktemp -d -t folderreport-release-XXXXXX)
