@@ -31,8 +31,8 @@ as_root() {
     skip_case "$1" "needs root $2"
     return 1
 }
-# own_home: gives the case's home to the unprivileged user.
-own_home() { [ "$(id -u)" -ne 0 ] || chown -R 65534:65534 "$home"; }
+# own_home [DIR...]: gives the case's home, and each DIR, to the unprivileged user.
+own_home() { [ "$(id -u)" -ne 0 ] || chown -R 65534:65534 "$home" "$@"; }
 
 # The rows' names in report order, from the program's own table.
 mapfile -t names < <("$folder_list" | cut -d ' ' -f 1)
@@ -246,8 +246,7 @@ grep -v -E '^(SYSTEM|WINDOWS|PROGRAM_FILES_COMMON|MYDOCUMENTS) *:' "$out" | grep
 for mask in 0100 0277 0777; do
     for pair in Documents:Documents/Pictures Pictures/Documents:Pictures; do
         docs=${pair%:*} pics=${pair#*:}
-        newcase "umask-$mask-${docs//\//-}"; twin=$root/$name-twin; mkdir "$home/cfg" "$twin"; own_home
-        [ "$(id -u)" -ne 0 ] || chown 65534:65534 "$twin"
+        newcase "umask-$mask-${docs//\//-}"; twin=$root/$name-twin; mkdir "$home/cfg" "$twin"; own_home "$twin"
         printf 'XDG_DOCUMENTS_DIR="$HOME/%s"\nXDG_PICTURES_DIR="$HOME/%s"\n' "$docs" "$pics" >"$home/cfg/user-dirs.dirs"
         UMASK=$mask runas HOME="$home" XDG_CONFIG_HOME="$home/cfg"; check
         ours=$(for row in PERSONAL MYPICTURES; do grep -q "^$row *: FAILED" "$out" && echo failed || echo made; done)
