@@ -1,26 +1,51 @@
 #!/usr/bin/env bash
-# The 64-bit folderreport.exe against a real implementation of the shell:
-# 64-bit Wine, in a prefix and a home of its own that are removed at the end,
-# through every group of runs in tests/windows/runs.sh.
-#   wine_test.sh EXE
+# A Windows folderreport.exe against a real implementation of the shell:
+# Wine, in a fresh prefix and home of their own, through every group of runs
+# in tests/windows/runs.sh, checked by runs_check.sh.  VIEW is the Windows
+# the program sees: win64 (the x86-64 image, 64-bit Windows), win32 (the
+# i386 image, 32-bit Windows) or wow64 (the i386 image on 64-bit Windows).
+# The i386 image runs straight under the host's Wine where the host runs
+# 32-bit code; elsewhere, or with FOLDERREPORT_GUEST=1, in the qemu guest of
+# scripts/guest-run, which keeps its kernel in GUEST_CACHE.
+#   wine_test.sh VIEW EXE [GUEST_CACHE]
 set -uo pipefail
 here=$(dirname "$0")
 source "$here/../checks.sh"
 source "$here/runs_check.sh"
-[ -x /usr/lib/wine/wine64 ] || missing "no 64-bit Wine: scripts/install-deps installs it"
-[ -f "$1" ] || missing "no $1: it is built with the tests where x86_64-w64-mingw32-g++ was found"
+source "$here/../../scripts/wine.sh"
+view=$1 exe=$2
+[ -x "$wine64" ] || missing "no 64-bit Wine: scripts/install-deps installs it"
+[ -f "$exe" ] || missing "no $exe: it is built with the tests where its mingw-w64 cross compiler was found"
 require tmux localedef perl python3
-exe=$(realpath "$1")
-wine_run=$(realpath "$here/../../scripts/wine-run")
-
 work=$(mktemp -d -t folderreport-wine-XXXXXX)
-export HOME=$work/home WINEPREFIX=$work/prefix  # Wine links profile folders into HOME
-mkdir -p "$HOME" "$work/out"
-trap '"$wine_run" --stop; rm -rf "$work"' EXIT
+trap 'rm -rf "$work"' EXIT
 make_locales "$work/locales"
-
+cp "$here/runs.sh" "$here/../with_tmpfs.sh" "$here/../closed_pipe.py" "$work/"
+mkdir "$work/out"
 cases="basic users console ansi paths errors"
-WINE=$wine_run PROGRAM=$exe OUT=$work/out LOCALES=$work/locales WITH_TMPFS=$(realpath "$here/../with_tmpfs.sh") \
-    CLOSED_PIPE=$(realpath "$here/../closed_pipe.py") CASES=$cases sh "$here/runs.sh"
-check_runs "$work/out" "$(id -un)" win64 "$cases"
+# settings ROOT: runs.sh's environment, with ROOT where $work is seen.
+settings() {
+    settings=(USERS="$USERS" LOCALES="$1/locales" WITH_TMPFS="$1/with_tmpfs.sh" CLOSED_PIPE="$1/closed_pipe.py"
+              OUT="$1/out" CASES="$cases" WINDOWS_VIEW="$view")
+}
+
+if [ "$view" = win64 ] || { runs_32bit && [ "${FOLDERREPORT_GUEST-}" != 1 ]; }; then
+    wine_run=$(realpath "$here/../../scripts/wine-run")
+    export HOME=$work/home WINEPREFIX=$work/prefix  # Wine links profile folders into HOME
+    mkdir "$HOME"
+    trap '"$wine_run" --stop; rm -rf "$work"' EXIT
+    settings "$work"
+    env "${settings[@]}" WINE="$wine_run" PROGRAM="$(realpath "$exe")" timeout 300 sh "$work/runs.sh"
+    user=$(id -un)
+else
+    # As root in the guest, in the guest's own memory.
+    settings /share
+    { printf "export WINEPREFIX=/tmp/prefix"; printf " '%s'" "${settings[@]}"; printf '\nsh /share/runs.sh\n'; } >"$work/job.sh"
+    GUEST_CACHE=${3:?no guest cache} "$here/../../scripts/guest-run" --out "$work" "$exe" "$work/job.sh" 2>"$work/guest.err"
+    status=$?
+    [ "$status" != 77 ] || missing "$(cat "$work/guest.err")"
+    [ "$status" = 0 ] || fail "the guest run: status $status: $(cat "$work/guest.err")"
+    user=root
+fi
+check_runs "$work/out" "$user" "$view" "$cases"
 finish

@@ -1,7 +1,15 @@
+# Wine's loaders, whether this machine runs the 32-bit one, and how a fresh
+# prefix is made.  Sourced by scripts/wine-run, scripts/install-deps,
+# tests/windows/wine_test.sh and the guest of scripts/guest-run; POSIX sh.
+wine32=/usr/lib/wine/wine wine64=/usr/lib/wine/wine64 wineserver=/usr/lib/wine/wineserver
+
+# runs_32bit: true when this machine runs 32-bit code, as seen by running
+# the 32-bit loader (a kernel built or booted without it refuses to exec it).
+runs_32bit() { "$wine32" --version >/dev/null 2>&1; }
+
 # new_prefix LOADER DIR: makes a fresh Wine prefix at DIR with LOADER (the
 # 32-bit wine for 32-bit Windows, wine64 for 64-bit Windows; WINEARCH as the
-# caller exported it) and exports WINEPREFIX for it.  Sourced by
-# scripts/wine-run and by the guest of scripts/guest-run; POSIX sh.
+# caller exported it) and exports WINEPREFIX for it.
 #
 # The first process in a new prefix starts wineboot to set the prefix up,
 # but waits for it for two to five minutes only, and then carries on while
@@ -13,7 +21,7 @@
 new_prefix() {
     export WINEPREFIX="$2"
     mkdir -p "$WINEPREFIX" &&
-        /usr/lib/wine/wineserver -p &&
+        "$wineserver" -p &&
         "$1" wineboot.exe --help >/dev/null 2>&1
     while grep -qs 'wineboot[.]exe' /proc/[0-9]*/cmdline; do sleep 1; done
     [ -d "$WINEPREFIX/drive_c/windows/system32" ]
