@@ -46,7 +46,7 @@ done < <(sed -n '/^\.Bl -column/,/^\.El/p' "$page" | grep '^\.It [A-Z_]* Ta')
 [ "$i" = 14 ] || fail "the page's table has $i rows"
 
 # --- The README ----------------------------------------------------------------
-# Its Windows report is the one the guest checks for Jürgen under WOW64.
+# Its Windows report is the one the Wine runs check for Jürgen under WOW64.
 source "$(dirname "$0")/windows/runs_check.sh"
 shown=$(awk '/^## On Windows/ { on = 1; next } on && /^```/ { if (block) exit; block = 1; next } block' README.md | sed 1d)
 [ "$shown" = "$(found_report Jürgen wow64)" ] || fail "the README's Windows report:"$'\n'"$shown"
@@ -97,8 +97,12 @@ for image in "win32 $win32_exe" "win64 $win64_exe"; do
     [ -f "$zip" ] || { fail "no $zip"; continue; }
     python3 -m zipfile -e "$zip" "$work/zip-$preset"
     top=$work/zip-$preset/folderreport-$version-$preset
-    [ "$(ls "$top" | sort | tr '\n' ' ')" = "LICENSE README.md folderreport.exe folderreport.html " ] ||
+    [ "$(ls "$top" | LC_ALL=C sort | tr '\n' ' ')" = "CHANGELOG LICENSE README.md folderreport.exe folderreport.html " ] ||
         fail "the $preset .zip holds: $(ls -R "$top")"
+    # Every file its README links to is in the zip too.
+    for link in $(grep -o '\]([^)]*)' "$top/README.md" | sed 's/^](//; s/)$//; s/#.*//'); do
+        case $link in '' | *:*) ;; *) [ -e "$top/$link" ] || fail "the $preset .zip's README links to $link, which it does not hold" ;; esac
+    done
     mandoc -T html "$page" | cmp -s - "$top/folderreport.html" || fail "the $preset .zip's folderreport.html is not the page"
     # What ships is, byte for byte, the image the Windows tests checked and ran.
     cmp "$top/folderreport.exe" "$exe" || fail "the $preset .zip's program is not the tested image"
