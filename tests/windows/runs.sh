@@ -1,8 +1,9 @@
 # The runs that prove a Windows folderreport.exe against a real shell, all in
 # one Wine prefix; tests/windows/runs_check.sh checks what they leave.  POSIX
-# sh, for the guest too.  Needs WINE (the wine command), WINEPREFIX, PROGRAM,
-# OUT (where each run's output, standard error and status go), USERS (the
-# users' NAME:LANGUAGE pairs, from runs_check.sh), LOCALES (their languages,
+# sh, for the guest too.  Needs WINE (scripts/wine-run, with WINDOWS_VIEW for
+# the Windows it makes), WINEPREFIX, PROGRAM, OUT (where each run's output,
+# standard error and status go), USERS (the users' NAME:LANGUAGE pairs, from
+# runs_check.sh), LOCALES (their languages,
 # compiled), WITH_TMPFS and CLOSED_PIPE (tests/with_tmpfs.sh and
 # tests/closed_pipe.py) and CASES, the groups of runs to make:
 #   basic    a first run, a second after two of the user's folders were
