@@ -1,6 +1,7 @@
 # Wine's loaders, whether this machine runs the 32-bit one, and how a fresh
-# prefix is made.  Sourced by scripts/wine-run, scripts/install-deps,
-# tests/windows/wine_test.sh and the guest of scripts/guest-run; POSIX sh.
+# prefix is made.  Sourced by scripts/wine-run (in the guest of
+# scripts/guest-run too), scripts/install-deps, tests/windows/wine_test.sh
+# and .ci/run; POSIX sh.
 wine32=/usr/lib/wine/wine wine64=/usr/lib/wine/wine64 wineserver=/usr/lib/wine/wineserver
 
 # runs_32bit: true when this machine runs 32-bit code, as seen by running
