@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstddef>
+#include <initializer_list>
 
 #include "platform.h"
 #include "user_dirs.h"
@@ -25,8 +26,15 @@ struct StandInContext {
     UserDirs userDirs;
 };
 
+// Writes the pieces one after the other into `out`, in canonical form: each
+// run of '/' folded into one, no trailing '/' but in "/" itself (nothing is
+// resolved: ".", ".." and symlinks stay as written).  False, with `out`
+// emptied, when the whole would not fit in `size` bytes: a path is never cut
+// short.
+bool joinPath(char* out, std::size_t size, std::initializer_list<const char*> pieces);
+
 // Fills `context` from the current environment.  The context is large (some
-// 13 KiB); callers give it static storage.
+// 12 KiB); callers give it static storage.
 void loadStandInContext(StandInContext& context);
 
 // The stand-in's answer for one folder code, with the shell's contract.

@@ -11,7 +11,7 @@ const char* const keyNames[userDirCount] = {
 const char homeVariable[] = "$HOME";
 constexpr std::size_t homeVariableLength = sizeof homeVariable - 1;
 
-const char* skipBlanks(const char* at, const char* end)
+char* skipBlanks(char* at, const char* end)
 {
     while (at < end && (*at == ' ' || *at == '\t')) {
         ++at;
@@ -19,89 +19,93 @@ const char* skipBlanks(const char* at, const char* end)
     return at;
 }
 
-// The index of the key at [begin, end), or -1 for any other key.
-int keyIndex(const char* begin, const char* end)
-{
-    const auto length = static_cast<std::size_t>(end - begin);
-    for (int i = 0; i < userDirCount; ++i) {
-        if (std::strlen(keyNames[i]) == length && std::memcmp(keyNames[i], begin, length) == 0) {
-            return i;
-        }
-    }
-    return -1;
-}
-
-// One line, without its line feed: an assignment, or nothing.
-void parseLine(const char* at, const char* end, UserDirValue (&values)[userDirCount])
+// The index of the key assigned at `at`, the start of a line, with `at`
+// moved past its '='; -1 for any other line.
+int readKey(char*& at, const char* end)
 {
     at = skipBlanks(at, end);
     const char* key = at;
     while (at < end && *at != ' ' && *at != '\t' && *at != '=') {
         ++at;
     }
-    const int index = keyIndex(key, at);
+    const auto length = static_cast<std::size_t>(at - key);
     at = skipBlanks(at, end);
-    if (index < 0 || at == end || *at++ != '=') {
-        return;
+    if (at == end || *at++ != '=') {
+        return -1;
     }
+    for (int i = 0; i < userDirCount; ++i) {
+        if (std::strlen(keyNames[i]) == length && std::memcmp(keyNames[i], key, length) == 0) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// What the quoted value at `at` is, with `at` moved to its first character
+// past "$HOME".  Only "/...", "$HOME" and "$HOME/..." are values, as
+// written before unescaping: "\$HOME" is not "$HOME", and "$HOMEWORK" is
+// some other variable.
+UserDirValue::Kind readKind(char*& at, const char* end)
+{
     at = skipBlanks(at, end);
     if (at == end || *at++ != '"') {
-        return;
+        return UserDirValue::Unset;
     }
-    // Only "/..." and "$HOME/..." are values: "\$HOME" is not "$HOME", and
-    // "$HOMEWORK" is some other variable.
-    UserDirValue value;
     if (at < end && *at == '/') {
-        value.kind = UserDirValue::Absolute;
-    } else if (static_cast<std::size_t>(end - at) > homeVariableLength &&
-               std::memcmp(at, homeVariable, homeVariableLength) == 0 &&
-               (at[homeVariableLength] == '/' || at[homeVariableLength] == '"')) {
-        value.kind = UserDirValue::HomeRelative;
-        at += homeVariableLength;
-    } else {
-        return;
+        return UserDirValue::Absolute;
     }
-    while (at < end) {
+    if (static_cast<std::size_t>(end - at) > homeVariableLength &&
+        std::memcmp(at, homeVariable, homeVariableLength) == 0 &&
+        (at[homeVariableLength] == '/' || at[homeVariableLength] == '"')) {
+        at += homeVariableLength;
+        return UserDirValue::HomeRelative;
+    }
+    return UserDirValue::Unset;
+}
+
+// The value from `at` to its closing quote, unescaped in place (a backslash
+// takes the next character as it is) and ended by a NUL; null when the quote
+// is never closed or the value holds a NUL, which no path holds.
+char* unescape(char* at, const char* end)
+{
+    char* const value = at;
+    for (char* out = at; at < end; ++out) {
         char c = *at++;
         if (c == '"') {
-            values[index] = value;
-            return;
+            *out = '\0';
+            return value;
         }
         if (c == '\\') {
             if (at == end) {
-                return;
+                return nullptr;
             }
             c = *at++;
         }
         if (c == '\0') {
-            return;  // no path holds a NUL
+            return nullptr;
         }
-        // Kept folded, so that only the path's own length counts: no run of
-        // '/', and none after "$HOME".
-        if (c == '/' && (value.length == 0 ? value.kind == UserDirValue::HomeRelative
-                                            : value.text[value.length - 1] == '/')) {
-            continue;
-        }
-        if (value.length < sizeof value.text - 1) {
-            value.text[value.length++] = c;
-        } else {
-            value.tooLong = true;
-        }
+        *out = c;
     }
-    // The quote was never closed: the line is malformed.
+    return nullptr;
 }
 
 }  // namespace
 
-void UserDirs::parse(const char* text, std::size_t size)
+void UserDirs::parse(char* text, std::size_t size)
 {
-    const char* end = text + size;
-    for (const char* line = text; line < end;) {
-        const char* lineEnd = static_cast<const char*>(std::memchr(line, '\n', static_cast<std::size_t>(end - line)));
+    char* const end = text + size;
+    for (char* line = text; line < end;) {
+        auto* lineEnd = static_cast<char*>(std::memchr(line, '\n', static_cast<std::size_t>(end - line)));
         if (lineEnd == nullptr) {
             lineEnd = end;
         }
-        parseLine(line, lineEnd, values);
+        char* at = line;
+        const int index = readKey(at, lineEnd);
+        const UserDirValue::Kind kind = index < 0 ? UserDirValue::Unset : readKind(at, lineEnd);
+        const char* value = kind == UserDirValue::Unset ? nullptr : unescape(at, lineEnd);
+        if (value != nullptr) {
+            values[index] = {kind, value};
+        }
         line = lineEnd + 1;
     }
 }

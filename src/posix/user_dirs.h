@@ -2,8 +2,6 @@
 
 #include <cstddef>
 
-#include "platform.h"
-
 // The user directories of user-dirs.dirs that the stand-in shell maps.
 enum class UserDir { Desktop, Documents, Pictures, PublicShare };
 constexpr int userDirCount = 4;
@@ -12,25 +10,24 @@ constexpr int userDirCount = 4;
 // whatever lies past this bound is ignored.
 constexpr std::size_t userDirsReadLimit = 64 * 1024;
 
-// One assignment of the file, with each run of '/' folded into one.  A
-// home-relative value keeps the part after "$HOME" and its '/' (empty for
-// "$HOME" or "$HOME/": the home itself).
+// One assignment of the file, unescaped and otherwise as written.  A
+// home-relative value is the part after "$HOME" ("" for "$HOME", "/..." for
+// "$HOME/..."); an absolute one starts with '/'.
 struct UserDirValue {
     enum Kind : unsigned char { Unset, HomeRelative, Absolute };
     Kind kind = Unset;
-    bool tooLong = false;  // more text than any path can hold
-    std::size_t length = 0;
-    char text[MAX_PATH] = {};
+    const char* text = "";
 };
 
 // The values of user-dirs.dirs, given the file's text: each line of the form
 //     XDG_NAME_DIR="$HOME/relative"   or   XDG_NAME_DIR="/absolute"
 // assigns NAME, the last one winning; any other line is skipped.  The file
 // is read, never run as the shell script it also is.  (What the file may
-// hold is the manual page's FILES section.)
+// hold is the manual page's FILES section.)  Values are unescaped in place:
+// they point into `text`, which must outlive them.
 struct UserDirs {
     UserDirValue values[userDirCount];
 
-    void parse(const char* text, std::size_t size);
+    void parse(char* text, std::size_t size);
     const UserDirValue& value(UserDir dir) const { return values[static_cast<int>(dir)]; }
 };

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "stand_in_shell.h"
+
+bool isDirectory(const char* path);
+
+// Creates `path` (canonical, absolute) and its missing parents as `mkdir -p`
+// does, each folder with the mode of what it is: true when `path` is a
+// folder at the end.  Never made: /opt, /usr/share, and the missing home or
+// a folder above it, however spelled.  When the folder cannot be made, the
+// folders made on the way are removed again.
+bool makeDirectories(const StandInContext& context, const char* path);
