@@ -139,6 +139,11 @@ newcase home-read-only; mkdir -p "$home/.config"; own_home; chmod 555 "$home"
 runas HOME="$home"; check
 grep -q "APPDATA         : $home/.config$" "$out" || fail "existing folder not found"
 line_is PERSONAL "FAILED ($home/Documents)" || fail "created in a read-only home"
+# A home behind a folder that may not be searched could be any folder:
+# while it is so, nothing is made.
+newcase home-unsearchable; mkdir "$home/locked"; own_home; chmod 0 "$home/locked"
+runas HOME="$home/locked/../h" XDG_CONFIG_HOME="$home/cfg" XDG_DATA_HOME="$home/data"; check
+[ ! -e "$home/cfg" ] && [ ! -e "$home/data" ] || fail "made a folder while the home could not be looked up"
 
 # --- XDG variables ------------------------------------------------------------
 long=/$(head -c 10240 /dev/zero | tr '\0' a)

@@ -461,12 +461,19 @@ TEST_F(StandIn, AgreesWithXdgUserDir)
         "XDG_DESKTOP_DIR=\"$HOME/a\"\nXDG_DESKTOP_DIR=\"$HOME/b\"\n# XDG_DOCUMENTS_DIR=\"/no\"\n"
         "XDG_DOCUMENTS_DIR=\"$HOME/say \\\"cheese\\\"\"\nXDG_PICTURES_DIR=\"$HOME/\\$HOME \\`id\\`\"\n"
         "XDG_PUBLICSHARE_DIR=\"$HOME\"\n",
+        "XDG_DOCUMENTS_DIR=\"$HOME/only this one\"\n",
     };
-    const std::pair<const char*, int> names[] = {
-        {"DESKTOP", desktopDirectory}, {"DOCUMENTS", personal}, {"PICTURES", myPictures}, {"PUBLICSHARE", commonDocuments}};
+    const struct {
+        const char* name;
+        int csidl;
+        const char* byDefault;
+    } names[] = {{"DESKTOP", desktopDirectory, "/Desktop"},
+                 {"DOCUMENTS", personal, "/Documents"},
+                 {"PICTURES", myPictures, "/Pictures"},
+                 {"PUBLICSHARE", commonDocuments, "/Public"}};
     for (const std::string& file : files) {
         writeUserDirs(file);
-        for (auto [name, csidl] : names) {
+        for (auto [name, csidl, byDefault] : names) {
             std::FILE* pipe = popen((std::string("xdg-user-dir ") + name).c_str(), "r");
             char line[1024] = {};
             ASSERT_NE(std::fgets(line, sizeof line, pipe), nullptr);
@@ -474,6 +481,12 @@ TEST_F(StandIn, AgreesWithXdgUserDir)
             std::string expected(line, std::strcspn(line, "\n"));
             if (expected.size() > 1 && expected.back() == '/') {
                 expected.pop_back();
+            }
+            // For a key the file does not set, xdg-user-dir prints the home
+            // (~/Desktop for DESKTOP), the stand-in its default folder.
+            if (file.find(std::string("XDG_") + name + "_DIR=") == std::string::npos) {
+                EXPECT_EQ(expected, csidl == desktopDirectory ? h + byDefault : h) << name;
+                expected = h + byDefault;
             }
             ASSERT_EQ(mkdir(expected.c_str(), 0700) == 0 || errno == EEXIST, true) << expected;
             EXPECT_EQ(ask(csidl, 0), expected) << file;

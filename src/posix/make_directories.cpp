@@ -53,9 +53,10 @@ enum class HomeGuard { None, Entry, Everything };
 // resolves the home now: Entry, the first part of the home that does not
 // resolve, known by the folder it lies in and its name.  A dangling symlink
 // on the way is followed to its target, as the system follows it.  None
-// when the home resolves (to a folder or not) or no mkdir of this user can
-// make it resolve (a file or a loop on the way, a folder it may not
-// search); Everything when the path outgrows its buffer.
+// when the home resolves (to a folder or not) or no mkdir can make it
+// resolve (a file, a loop or too long a name on the way); Everything when
+// the system will not say (a folder that may not be searched) or the path
+// outgrows its buffer.
 HomeGuard findHomeGuard(const char* home, Entry& entry)
 {
     static char path[systemPathMax];
@@ -77,8 +78,11 @@ HomeGuard findHomeGuard(const char* home, Entry& entry)
             after = path[end];
             path[end] = '\0';
         } while (stat(path, &status) == 0);
-        if (errno != ENOENT) {
+        if (errno == ENOTDIR || errno == ELOOP || errno == ENAMETOOLONG) {
             return HomeGuard::None;
+        }
+        if (errno != ENOENT) {
+            return HomeGuard::Everything;
         }
         const ssize_t length = readlink(path, target, sizeof target - 1);
         path[start - 1] = '\0';

@@ -16,7 +16,7 @@
 #include "folder_codes.h"
 #include "make_directories.h"
 
-bool joinPath(char* out, std::size_t size, std::initializer_list<const char*> pieces)
+bool joinPath(char* out, std::size_t size, std::initializer_list<const char*> pieces) noexcept
 {
     std::size_t length = 0;
     bool slash = false;  // a '/' that is written only if something follows it
@@ -156,7 +156,8 @@ void resolve(const StandInContext& context, const Mapping& mapping, char* out)
             below = value.text;
         }
     }
-    if (base[0] == '\0' || !joinPath(out, MAX_PATH, {base, "/", below}) || !isPrintable(out)) {
+    const bool joined = base[0] != '\0' && joinPath(out, MAX_PATH, {base, "/", below});
+    if (!joined || !isPrintable(out)) {
         out[0] = '\0';
     }
 }
