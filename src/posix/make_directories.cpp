@@ -156,9 +156,6 @@ bool isDirectory(const char* path)
     return stat(path, &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-// When the folder cannot be made, the folders made on the way are removed
-// again, deepest first, each only while it is still the folder made here,
-// and empty.
 bool makeDirectories(const StandInContext& context, const char* path)
 {
     // Read by setting a umask that opens nothing, then put back at once.
@@ -183,6 +180,7 @@ bool makeDirectories(const StandInContext& context, const char* path)
         partial[end] = path[end];
         name = end + 1;
     }
+    // Deepest first, each only while it is still the folder made here.
     while (!ok && madeCount > 0) {
         const Made& folder = made[--madeCount];
         partial[folder.end] = '\0';

@@ -8,5 +8,5 @@ bool isDirectory(const char* path);
 // does, each folder with the mode of what it is: true when `path` is a
 // folder at the end.  Never made: /opt, /usr/share, and the missing home or
 // a folder above it, however spelled.  When the folder cannot be made, the
-// folders made on the way are removed again.
+// folders made on the way are removed again, where they are still empty.
 bool makeDirectories(const StandInContext& context, const char* path);

@@ -111,12 +111,12 @@ void readUserDirs(UserDirs& userDirs, const char* configHome)
     if (fd < 0) {
         return;
     }
-    static char text[userDirsReadLimit];
+    static char text[userDirsReadLimit + 1];  // and room for the reader's last NUL
     std::size_t size = 0;
     struct stat status;
     if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
-        while (size < sizeof text) {
-            const ssize_t count = read(fd, text + size, sizeof text - size);
+        while (size < userDirsReadLimit) {
+            const ssize_t count = read(fd, text + size, userDirsReadLimit - size);
             if (count > 0) {
                 size += static_cast<std::size_t>(count);
             } else if (count == 0 || errno != EINTR) {

@@ -23,8 +23,9 @@ struct UserDirValue {
 //     XDG_NAME_DIR="$HOME/relative"   or   XDG_NAME_DIR="/absolute"
 // assigns NAME, the last one winning; any other line is skipped.  The file
 // is read, never run as the shell script it also is.  (What the file may
-// hold is the manual page's FILES section.)  Values are unescaped in place:
-// they point into `text`, which must outlive them.
+// hold is the manual page's FILES section.)  `text` holds `size` bytes and
+// room for one more.  Each line's end is made a NUL and values are
+// unescaped in place: they point into `text`, which must outlive them.
 struct UserDirs {
     UserDirValue values[userDirCount];
 

@@ -27,9 +27,9 @@ bool same(const UserDirValue& a, const UserDirValue& b)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    // The parser unescapes in place, as it does in the file's buffer.
-    static char text[userDirsReadLimit];
-    static char shifted[userDirsReadLimit + 2];
+    // The parser writes in its buffer, with room for one byte more.
+    static char text[userDirsReadLimit + 1];
+    static char shifted[userDirsReadLimit + 3];
     size = size < userDirsReadLimit ? size : userDirsReadLimit;
     std::memcpy(text, data, size);
     UserDirs whole;
