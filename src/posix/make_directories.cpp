@@ -150,12 +150,6 @@ char partial[MAX_PATH];
 
 }  // namespace
 
-bool isDirectory(const char* path)
-{
-    struct stat status;
-    return stat(path, &status) == 0 && S_ISDIR(status.st_mode);
-}
-
 bool makeDirectories(const StandInContext& context, const char* path)
 {
     // Read by setting a umask that opens nothing, then put back at once.

@@ -1,8 +1,14 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include "stand_in_shell.h"
 
-bool isDirectory(const char* path);
+inline bool isDirectory(const char* path)
+{
+    struct stat status;
+    return stat(path, &status) == 0 && S_ISDIR(status.st_mode);
+}
 
 // Creates `path` (canonical, absolute) and its missing parents as `mkdir -p`
 // does, each folder with the mode of what it is: true when `path` is a

@@ -16,7 +16,7 @@
 #include "folder_codes.h"
 #include "make_directories.h"
 
-bool joinPath(char* out, std::size_t size, std::initializer_list<const char*> pieces) noexcept
+char* joinPath(char* out, std::size_t size, std::initializer_list<const char*> pieces) noexcept
 {
     std::size_t length = 0;
     bool slash = false;  // a '/' that is written only if something follows it
@@ -28,7 +28,7 @@ bool joinPath(char* out, std::size_t size, std::initializer_list<const char*> pi
             }
             if (length + (slash ? 2 : 1) >= size) {
                 out[0] = '\0';
-                return false;
+                return nullptr;
             }
             if (slash) {
                 out[length++] = '/';
@@ -41,7 +41,7 @@ bool joinPath(char* out, std::size_t size, std::initializer_list<const char*> pi
         out[length++] = '/';
     }
     out[length] = '\0';
-    return true;
+    return out + length;
 }
 
 namespace {
@@ -128,11 +128,16 @@ void readUserDirs(UserDirs& userDirs, const char* configHome)
     userDirs.parse(text, size);
 }
 
-// True when no byte of `path` is from 1 to 31: Windows allows them in no
-// name, and they would break the report's one line per folder.
-bool isPrintable(const char* path)
+// True when no byte of [path, end) is from 1 to 31: Windows allows them in
+// no name, and they would break the report's one line per folder.  (The
+// lowest byte, in one pass that the compiler vectorises.)
+bool isPrintable(const char* path, const char* end)
 {
-    return std::none_of(path, path + std::strlen(path), [](unsigned char c) { return c < 0x20; });
+    unsigned char lowest = 0xff;
+    for (; path < end; ++path) {
+        lowest = std::min(lowest, static_cast<unsigned char>(*path));
+    }
+    return lowest >= 0x20;
 }
 
 // Writes the folder `mapping` leads to into `out` (MAX_PATH characters), or
@@ -156,8 +161,8 @@ void resolve(const StandInContext& context, const Mapping& mapping, char* out)
             below = value.text;
         }
     }
-    const bool joined = base[0] != '\0' && joinPath(out, MAX_PATH, {base, "/", below});
-    if (!joined || !isPrintable(out)) {
+    const char* end = base[0] != '\0' ? joinPath(out, MAX_PATH, {base, "/", below}) : nullptr;
+    if (end == nullptr || !isPrintable(out, end)) {
         out[0] = '\0';
     }
 }
