@@ -30,8 +30,9 @@ struct StandInContext {
 // run of '/' folded into one, no trailing '/' but in "/" itself (nothing is
 // resolved: ".", ".." and symlinks stay as written).  The end of what it
 // wrote, its NUL; null, with `out` emptied, when the whole would not fit in
-// `size` bytes: a path is never cut short.  (noexcept, as it is: callers' lists of pieces need no cleanup
-// code, which would pull in the C++ runtime's unwinder.)
+// `size` bytes: a path is never cut short.  (noexcept, as it is: callers'
+// lists of pieces then need no cleanup code, which would pull in the C++
+// runtime's unwinder.)
 char* joinPath(char* out, std::size_t size, std::initializer_list<const char*> pieces) noexcept;
 
 // Fills `context` from the current environment.  The context is large (some
