@@ -12,8 +12,9 @@
 // bytes, read in the process code page, are the shell's own Unicode path for
 // that folder (no character lost to '?' or a look-alike, nothing cut off at
 // MAX_PATH bytes), and that path is a directory.  Otherwise zero, with the
-// shell's bytes left in `path`, or an empty string where they hold a path
-// cut short or a control character.
+// shell's bytes left in `path` where they are known to be its whole path
+// (ended by a NUL it wrote, and its Unicode path where it gives one), else
+// an empty string, as for a control character.
 BOOL WINAPI specialFolderPath(HWND owner, LPSTR path, int csidl, BOOL create);
 
 // Prints `format` with its two string arguments: a line of the report, or

@@ -2,11 +2,13 @@
 #include <cwchar>
 
 #include "platform.h"
+#include "printable.h"
 
 namespace {
 
 wchar_t shellPath[MAX_PATH];  // the shell's own Unicode path for the folder
 wchar_t bytesRead[MAX_PATH];  // the bytes it gave, read in the process code page
+char shellBytes[MAX_PATH];    // that Unicode path, written in the process code page
 
 // True when the `path` the shell gave, `bytes` long with its terminating
 // NUL, is whole: valid in the process code page, the very path the shell
@@ -26,27 +28,31 @@ bool isWholeFolder(const char* path, int bytes, const wchar_t* unicode)
 
 // True when what the shell left in `path`, `bytes` long with its NUL, can
 // stand in a failed line as it is: without a control character, which would
-// break the report's one line per row, and no path cut short, which it is
-// when the shell's own Unicode path for the folder (`unicode`, null where
-// the shell gave none) does not fit in MAX_PATH bytes of the process code
-// page.
+// break the report's one line per row, and known to be the shell's whole
+// path.  Where the shell gives its Unicode path (`unicode`; null where it
+// gives none), the bytes must be that path as the shell writes it in the
+// process code page, '?' and look-alikes included: bytes of another path,
+// or of this one cut short, are not.
 bool isShowable(const char* path, int bytes, const wchar_t* unicode)
 {
-    for (const char* at = path; at != path + bytes - 1; ++at) {
-        if (static_cast<unsigned char>(*at) < 0x20) {
-            return false;
-        }
+    if (!isPrintable(path, path + bytes - 1)) {
+        return false;
     }
-    return unicode == nullptr || WideCharToMultiByte(CP_ACP, 0, unicode, -1, nullptr, 0, nullptr, nullptr) <= MAX_PATH;
+    return unicode == nullptr ||
+           (WideCharToMultiByte(CP_ACP, 0, unicode, -1, shellBytes, MAX_PATH, nullptr, nullptr) == bytes &&
+            std::memcmp(shellBytes, path, static_cast<std::size_t>(bytes)) == 0);
 }
 
 }  // namespace
 
 BOOL WINAPI specialFolderPath(HWND owner, LPSTR path, int csidl, BOOL create)
 {
+    // No byte of the buffer is a NUL before the call, so that the first NUL
+    // after it is one the shell wrote: bytes the shell left without one
+    // (a path too long for the buffer, cut after its last whole character)
+    // or bytes an earlier query left are never taken for a path.
+    std::memset(path, '\xff', MAX_PATH);
     const BOOL given = SHGetSpecialFolderPathA(owner, path, csidl, create);
-    // A path not NUL-terminated within MAX_PATH bytes comes cut, maybe
-    // mid-character, and is neither whole nor showable.
     const void* end = std::memchr(path, '\0', MAX_PATH);
     if (end == nullptr) {
         path[0] = '\0';
@@ -55,6 +61,7 @@ BOOL WINAPI specialFolderPath(HWND owner, LPSTR path, int csidl, BOOL create)
     const int bytes = static_cast<int>(static_cast<const char*>(end) - path) + 1;
     // One Unicode query serves both checks.
     const wchar_t* unicode = SHGetSpecialFolderPathW(owner, shellPath, csidl, FALSE) ? shellPath : nullptr;
+    shellPath[MAX_PATH - 1] = L'\0';
     if (given && unicode != nullptr && isWholeFolder(path, bytes, unicode)) {
         return TRUE;
     }

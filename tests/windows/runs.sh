@@ -5,7 +5,8 @@
 # standard error and status go), USERS (the users' NAME:LANGUAGE pairs, from
 # runs_check.sh), LOCALES (their languages,
 # compiled), WITH_TMPFS and CLOSED_PIPE (tests/with_tmpfs.sh and
-# tests/closed_pipe.py) and CASES, the groups of runs to make:
+# tests/closed_pipe.py), SHELL32 and ANSWERS (the scripted shell and its
+# script, from runs_check.sh) and CASES, the groups of runs to make:
 #   basic    a first run, a second after two of the user's folders were
 #            deleted, a third, one through a pipe, one into NUL from cmd,
 #            and one that traces how Wine reads the program's manifest
@@ -16,7 +17,9 @@
 #            10 1903: names that its code page cannot hold, and a user Jurgen
 #            beside Jürgen, whose name a best fit would turn into his
 #   paths    a file where Pictures should be; Documents moved to a path of
-#            259 and of 260 bytes
+#            259 and of 260 bytes; the Start Menu moved to a symlink leading
+#            nowhere at a path of 259 and of 262 bytes
+#   scripted the program beside the scripted shell, in the real one's place
 #   errors   standard output on a full disk (as root), read-only, closed, a
 #            pipe whose reader is gone
 user=$(id -un)
@@ -93,16 +96,36 @@ if has paths; then
     run file-in-way "$PROGRAM"
     rm -f "$profile/Pictures"
     mkdir "$profile/Pictures"
+    # redirect NAME VALUE FOLDER: a run with the shell folder VALUE moved to
+    # C:\docs\FOLDER, whose path is kept in NAME.path.
+    redirect() {
+        printf 'C:\\docs\\%s' "$3" >"$OUT/$1.path"
+        env $base "$WINE" reg add "$shellFolders" /v "$2" /t REG_EXPAND_SZ /d "C:\\docs\\$3" /f >/dev/null 2>&1
+        run "$1" "$PROGRAM"
+        env $base "$WINE" reg delete "$shellFolders" /v "$2" /f >/dev/null 2>&1
+    }
     # Two parts, for a Linux file name holds 255 bytes at most: C:\docs\,
     # 120 two-byte letters, \ and the rest, 259 and 260 bytes in UTF-8.
     letters=$(printf 'ü%.0s' $(seq 120))
-    for tail in Documentsx Documentsxy; do
-        folder="C:\\docs\\$letters\\$tail"
-        printf '%s' "$folder" >"$OUT/doc-$((249 + ${#tail})).path"
-        env $base "$WINE" reg add "$shellFolders" /v Personal /t REG_EXPAND_SZ /d "$folder" /f >/dev/null 2>&1
-        run "doc-$((249 + ${#tail}))" "$PROGRAM"
+    mkdir -p "$WINEPREFIX/drive_c/docs/$letters"
+    redirect doc-259 Personal "$letters\\Documentsx"
+    redirect doc-260 Personal "$letters\\Documentsxy"
+    [ ! -d "$WINEPREFIX/drive_c/docs/$letters/Documentsxy" ] || echo made >"$OUT/doc-260.made"
+    # Symlinks leading nowhere, named in three-byte letters, so that a path
+    # too long is cut inside one: 259 and 262 bytes.
+    for count in 83 84; do
+        link=zz$(printf '田%.0s' $(seq $count))
+        ln -s nowhere "$WINEPREFIX/drive_c/docs/$link"
+        redirect "link-$((10 + 3 * count))" "Start Menu" "$link"
     done
-    env $base "$WINE" reg delete "$shellFolders" /v Personal /f >/dev/null 2>&1
+fi
+
+if has scripted; then
+    mkdir "$OUT/scripted"
+    cp "$PROGRAM" "$OUT/scripted/folderreport.exe"
+    cp "$SHELL32" "$OUT/scripted/shell32.dll"
+    run scripted "$OUT/scripted/folderreport.exe" WINEDLLOVERRIDES=shell32=n \
+        SHELL_ANSWERS="Z:$(printf '%s' "$ANSWERS" | tr / '\\')"
 fi
 
 if has errors; then

@@ -21,6 +21,45 @@ make_locales() {
     done
 }
 
+# The scripted shell's script (tests/windows/scripted_shell32) and the
+# report it must give: a row each, in report order, each answering one way
+# a shell can, mostly to the create query, whose answer the line shows:
+# found and created; cut short, without a NUL, over an earlier row's bytes
+# or none; whole, with no Unicode path to compare; a file; a Unicode path
+# too long for the buffer, or another than the bytes; a control character;
+# the buffer filled; nothing written.  The cut ones are a path of 262 bytes,
+# cut where Wine's shell cuts it.
+long=C:\\$(printf '田%.0s' $(seq 86))x path259=C:\\$(printf '田%.0s' $(seq 85))y
+scripted_answers() {
+    local cut259 cut258 tab=$'\t'
+    cut259=$(LC_ALL=C head -c 259 <<<"$long") cut258=$(LC_ALL=C head -c 258 <<<"$long")
+    printf '%s\n' 'A 37 0 1 NUL C:\windows\system32' 'W 37 1 C:\windows\system32' \
+        'A 36 1 1 NUL C:\windows' 'W 36 1 C:\windows' "A 16 1 1 RAW $cut259" "A 11 1 1 RAW $cut258" \
+        'A 2 1 0 RAW C:\ab' "A 38 1 0 NUL $path259" 'A 43 1 1 NUL C:\windows\win.ini' 'W 43 1 C:\windows\win.ini' \
+        'A 5 1 1 NUL C:\docs\田' "W 5 1 C:\\docs\\$(printf '田%.0s' $(seq 90))" \
+        'A 12 1 1 NUL C:\windows' 'W 12 1 C:\windows\system32' "A 39 1 1 NUL C:\\a${tab}b" "W 39 1 C:\\a${tab}b" \
+        "A 26 1 1 RAW $(printf 'x%.0s' $(seq 260))" \
+        'A 46 1 0 NUL C:\users\Public\new' 'W 46 1 C:\users\Public\new' 'A 28 1 1 NUL C:\windows'
+}
+scripted_report() {
+    cat <<EOF
+SYSTEM          : C:\\windows\\system32
+WINDOWS         : CREATED (C:\\windows)
+DESKTOPDIRECTORY: FAILED ()
+STARTMENU       : FAILED ()
+PROGRAMS        : FAILED ()
+PROGRAM_FILES   : FAILED ($path259)
+PROGRAM_FILES_COMMON: FAILED (C:\\windows\\win.ini)
+PERSONAL        : FAILED ()
+MYDOCUMENTS     : FAILED ()
+MYPICTURES      : FAILED ()
+APPDATA         : FAILED ()
+COMMON_APPDATA  : FAILED ()
+COMMON_DOCUMENTS: FAILED (C:\\users\\Public\\new)
+LOCAL_APPDATA   : FAILED (C:\\windows)
+EOF
+}
+
 # found_report USER VIEW: the report in a prefix where each folder exists.
 found_report() {
     local profile="C:\\users\\$1" programs="C:\\Program Files"
@@ -156,7 +195,18 @@ check_runs() {
         check_file doc-259 "$(with_line PERSONAL "PERSONAL        : CREATED ($(cat "$out/doc-259.path"))" <<<"$found")" "$out"
         [ "$(wc -c <"$out/doc-259.path")" = 259 ] || fail "doc-259: the path is $(wc -c <"$out/doc-259.path") bytes"
         check_file doc-260 "$(with_line PERSONAL "PERSONAL        : FAILED ()" <<<"$found")" "$out"
-        [ "$(wc -c <"$out/doc-260.path")" = 260 ] || fail "doc-260: the path is $(wc -c <"$out/doc-260.path") bytes"
+        [ -f "$out/doc-260.made" ] || fail "doc-260: the shell made no folder, where the manual says Wine's does"
+        # A symlink leading nowhere, which Wine's shell says it created:
+        # whole, it is named; too long, the shell's bytes come cut, and no
+        # byte of them shows, in its row or another.
+        check_file link-259 "$(with_line STARTMENU "STARTMENU       : FAILED ($(cat "$out/link-259.path"))" <<<"$found")" "$out"
+        check_file link-262 "$(with_line STARTMENU "STARTMENU       : FAILED ()" <<<"$found")" "$out"
+        for run in doc-260:260 link-259:259 link-262:262; do
+            [ "$(wc -c <"$out/${run%:*}.path")" = "${run#*:}" ] || fail "${run%:*}: the path is $(wc -c <"$out/${run%:*}.path") bytes"
+        done
+    fi
+    if [[ $cases == *" scripted "* ]]; then
+        check_file scripted "$(scripted_report)" "$out"
     fi
     if [[ $cases == *" errors "* ]]; then
         # The C runtime's own message for each error: a pipe whose reader is
