@@ -206,15 +206,18 @@ TEST_F(StandIn, UserDirsFileDecidesTheUserFolders)
     EXPECT_EQ(ask(commonDocuments, 1), h + "/b");
 }
 
+// While the home named is missing, nothing is made, outside it either.
 TEST_F(StandIn, MissingHomeIsNeverCreated)
 {
     const std::string gone = h + "/gone";
     setenv("HOME", gone.c_str(), 1);
-    for (auto [csidl, folder] : {std::pair{desktopDirectory, "/Desktop"}, std::pair{appData, "/.config"},
-                                 std::pair{startMenu, "/.config/menus"}, std::pair{localAppData, "/.local/share"}}) {
-        EXPECT_EQ(ask(csidl, 1), failedAt(gone + folder));
+    setenv("XDG_DATA_HOME", (h + "/data").c_str(), 1);
+    for (auto [csidl, folder] : {std::pair{desktopDirectory, gone + "/Desktop"}, std::pair{appData, gone + "/.config"},
+                                 std::pair{startMenu, gone + "/.config/menus"}, std::pair{localAppData, h + "/data"}}) {
+        EXPECT_EQ(ask(csidl, 1), failedAt(folder));
     }
-    EXPECT_NE(access((h + "/gone").c_str(), F_OK), 0);
+    EXPECT_NE(access(gone.c_str(), F_OK), 0);
+    EXPECT_NE(access((h + "/data").c_str(), F_OK), 0);
 }
 
 TEST_F(StandIn, UserDirsFileThatIsNoRegularFileIsIgnored)

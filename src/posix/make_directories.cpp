@@ -1,31 +1,15 @@
 #include "make_directories.h"
 
-#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform.h"
+
 namespace {
-
-// The most symlinks the kernel follows in one path (Linux's MAXSYMLINKS).
-constexpr int symlinkHopsMax = 40;
-
-// The folder named `name` in the folder `parent`.
-struct Entry {
-    const char* parent;
-    const char* name;
-};
-
-// True when the folder about to be named `name` in the folder whose status
-// is `in` would be `entry`, as the system knows its parent now.
-bool isEntry(const Entry& entry, const struct stat& in, const char* name)
-{
-    struct stat parent;
-    return std::strcmp(name, entry.name) == 0 && stat(entry.parent, &parent) == 0 && parent.st_dev == in.st_dev &&
-           parent.st_ino == in.st_ino;
-}
 
 // True when the canonical absolute path `a` is `b` or a folder above it.
 bool leadsTo(const char* a, const char* b)
@@ -34,91 +18,38 @@ bool leadsTo(const char* a, const char* b)
     return a[0] == '/' && std::strncmp(a, b, length) == 0 && (length == 1 || b[length] == '\0' || b[length] == '/');
 }
 
-// The XDG base directories, every folder inside them and the folders that
-// lead to them are private to the user, as the XDG rules ask; every other
-// folder is open to all, as the umask allows.  Paths are compared as written.
-mode_t modeFor(const StandInContext& context, const char* folder)
+// 0700 for a folder that is, lies in or leads to a private one, else 0777.
+mode_t modeFor(const char* folder, const char* const* privateFolders)
 {
-    for (const char* base : {context.configHome, context.dataHome}) {
-        if (leadsTo(folder, base) || leadsTo(base, folder)) {
+    for (; *privateFolders != nullptr; ++privateFolders) {
+        if (leadsTo(folder, *privateFolders) || leadsTo(*privateFolders, folder)) {
             return 0700;
         }
     }
     return 0777;
 }
 
-enum class HomeGuard { None, Entry, Everything };
-
-// Which mkdir would first make the missing `home` exist, as the system
-// resolves the home now: Entry, the first part of the home that does not
-// resolve, known by the folder it lies in and its name.  A dangling symlink
-// on the way is followed to its target, as the system follows it.  None
-// when the home resolves (to a folder or not) or no mkdir can make it
-// resolve (a file, a loop or too long a name on the way); Everything when
-// the system will not say (a folder that may not be searched) or the path
-// outgrows its buffer.
-HomeGuard findHomeGuard(const char* home, Entry& entry)
+// True when `folder`, whose name starts at `name`, would be one of
+// `neverMade` or a folder above one, as the kernel resolves the folder it
+// would be made in now, however spelled; or where that does not resolve.
+bool isNeverMade(const char* folder, std::size_t name, const char* const* neverMade)
 {
-    static char path[systemPathMax];
-    static char target[systemPathMax];
-    static char next[systemPathMax];
-    std::memcpy(path, home, std::strlen(home) + 1);
-    for (int hops = 0; hops <= symlinkHopsMax; ++hops) {
-        std::size_t start = 0;  // the part tested, [start, end), follows a '/'
-        std::size_t end = 0;
-        char after = '/';  // what the part tested was cut off from
-        struct stat status;
-        do {
-            if (after == '\0') {
-                return HomeGuard::None;  // the whole home resolves
-            }
-            path[end] = after;
-            start = end + 1;
-            end = start + std::strcspn(path + start, "/");
-            after = path[end];
-            path[end] = '\0';
-        } while (stat(path, &status) == 0);
-        if (errno == ENOTDIR || errno == ELOOP || errno == ENAMETOOLONG) {
-            return HomeGuard::None;
-        }
-        if (errno != ENOENT) {
-            return HomeGuard::Everything;
-        }
-        const ssize_t length = readlink(path, target, sizeof target - 1);
-        path[start - 1] = '\0';
-        if (length < 0) {
-            entry = {start == 1 ? "/" : path, path + start};  // no such name yet
-            return HomeGuard::Entry;
-        }
-        target[length] = '\0';
-        path[end] = after;
-        // A relative target is read from the folder the symlink lies in.
-        if (static_cast<std::size_t>(length) == sizeof target - 1 ||
-            !joinPath(next, sizeof next, {target[0] == '/' ? "" : path, "/", target, path + end})) {
-            return HomeGuard::Everything;
-        }
-        std::memcpy(path, next, std::strlen(next) + 1);
+    static char parent[MAX_PATH];
+    static char resolved[PATH_MAX];
+    static char wouldBe[PATH_MAX];
+    const int parentLength = name == 1 ? 1 : static_cast<int>(name) - 1;  // "/" for a folder on the root
+    std::snprintf(parent, sizeof parent, "%.*s", parentLength, folder);
+    if (realpath(parent, resolved) == nullptr ||
+        std::snprintf(wouldBe, sizeof wouldBe, "%s/%s", resolved[1] != '\0' ? resolved : "", folder + name) >=
+            static_cast<int>(sizeof wouldBe)) {
+        return true;
     }
-    return HomeGuard::None;  // more symlinks than the system follows
-}
-
-// True when `folder`, whose last name starts at `name`, is never made: /opt,
-// /usr/share, or the missing home or a folder above it.  Decided on the
-// folder that `folder` would be made in, which exists by now, so that every
-// spelling of these folders is known.
-bool isNeverMade(const StandInContext& context, char* folder, std::size_t name)
-{
-    struct stat parent;
-    folder[name - 1] = '\0';
-    const int found = stat(name == 1 ? "/" : folder, &parent);
-    folder[name - 1] = '/';
-    if (found != 0) {
-        return false;  // nothing can be made in it
+    for (; *neverMade != nullptr; ++neverMade) {
+        if (leadsTo(wouldBe, *neverMade)) {
+            return true;
+        }
     }
-    Entry home{};
-    const HomeGuard guard = context.home[0] == '\0' ? HomeGuard::None : findHomeGuard(context.home, home);
-    return isEntry({"/", "opt"}, parent, folder + name) || isEntry({"/usr", "share"}, parent, folder + name) ||
-           guard == HomeGuard::Everything || (guard == HomeGuard::Entry && isEntry(home, parent, folder + name));
+    return false;
 }
 
 // mkdir(2) with the process's umask, or a default ACL in its place, as the
@@ -126,13 +57,12 @@ bool isNeverMade(const StandInContext& context, char* folder, std::size_t name)
 // leaves the owner's write and search permission, for what is made inside.
 bool makeDirectory(const char* folder, mode_t mode, bool parent, mode_t mask)
 {
-    const mode_t ownerWriteSearch = S_IWUSR | S_IXUSR;
-    const bool widen = parent && (mask & ownerWriteSearch) != 0;
-    if (widen) {
-        umask(mask & ~ownerWriteSearch);
+    const mode_t widened = parent ? mask & ~static_cast<mode_t>(S_IWUSR | S_IXUSR) : mask;
+    if (widened != mask) {
+        umask(widened);
     }
     const int result = mkdir(folder, mode);
-    if (widen) {
+    if (widened != mask) {
         umask(mask);
     }
     return result == 0;
@@ -150,26 +80,27 @@ char partial[MAX_PATH];
 
 }  // namespace
 
-bool makeDirectories(const StandInContext& context, const char* path)
+bool makeDirectories(const char* path, const char* const* privateFolders, const char* const* neverMade)
 {
-    // Read by setting a umask that opens nothing, then put back at once.
-    const mode_t mask = umask(S_IRWXU | S_IRWXG | S_IRWXO);
+    const mode_t mask = umask(S_IRWXU | S_IRWXG | S_IRWXO);  // read, and put back at once
     umask(mask);
     const std::size_t length = std::strlen(path);
     std::memcpy(partial, path, length + 1);
     std::size_t madeCount = 0;
     bool ok = true;
+    struct stat status;
     for (std::size_t end = 1, name = 1; ok && end <= length; ++end) {
         if (path[end] != '/' && path[end] != '\0') {
             continue;
         }
         partial[end] = '\0';
-        struct stat status;
-        if (isNeverMade(context, partial, name) ||
-            !makeDirectory(partial, modeFor(context, partial), end < length, mask)) {
-            ok = isDirectory(partial);
-        } else if (lstat(partial, &status) == 0) {
-            made[madeCount++] = {end, status.st_dev, status.st_ino};
+        if (!isDirectory(partial)) {
+            if (isNeverMade(partial, name, neverMade) ||
+                !makeDirectory(partial, modeFor(partial, privateFolders), end < length, mask)) {
+                ok = isDirectory(partial);  // made meanwhile by another process, or not at all
+            } else if (lstat(partial, &status) == 0) {
+                made[madeCount++] = {end, status.st_dev, status.st_ino};
+            }
         }
         partial[end] = path[end];
         name = end + 1;
@@ -178,7 +109,6 @@ bool makeDirectories(const StandInContext& context, const char* path)
     while (!ok && madeCount > 0) {
         const Made& folder = made[--madeCount];
         partial[folder.end] = '\0';
-        struct stat status;
         if (lstat(partial, &status) == 0 && status.st_dev == folder.device && status.st_ino == folder.inode) {
             rmdir(partial);
         }

@@ -2,8 +2,6 @@
 
 #include <sys/stat.h>
 
-#include "stand_in_shell.h"
-
 inline bool isDirectory(const char* path)
 {
     struct stat status;
@@ -11,8 +9,10 @@ inline bool isDirectory(const char* path)
 }
 
 // Creates `path` (canonical, absolute) and its missing parents as `mkdir -p`
-// does, each folder with the mode of what it is: true when `path` is a
-// folder at the end.  Never made: /opt, /usr/share, and the missing home or
-// a folder above it, however spelled.  When the folder cannot be made, the
-// folders made on the way are removed again, where they are still empty.
-bool makeDirectories(const StandInContext& context, const char* path);
+// does: true when `path` is a folder at the end.  The lists hold canonical
+// absolute paths and end with a null pointer.  Modes: 0700 for a folder that
+// is, lies inside or leads to one of `privateFolders` (as written), else
+// 0777, under the umask or a default ACL.  Never made: a folder whose parent,
+// as the kernel resolves it, and name give one of `neverMade` or a folder
+// above one.  A create that fails removes what it made, where still empty.
+bool makeDirectories(const char* path, const char* const* privateFolders, const char* const* neverMade);

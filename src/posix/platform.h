@@ -2,13 +2,11 @@
 
 #include <cstdio>
 
-// What the report needs of a system without the Windows shell.
-//
-// A stand-in for the shell's SHGetSpecialFolderPathA, with its name,
-// arguments and promise: nonzero on success with a NUL-terminated path of
-// fewer than MAX_PATH characters in `path`; zero on failure with a
-// NUL-terminated string in `path`: here the folder that could not be found
-// or made, or an empty string where there is none to name.
+// What the report needs of a system without the Windows shell: a stand-in
+// for the shell's SHGetSpecialFolderPathA, with its name, arguments and
+// promise: nonzero on success with a NUL-terminated path of fewer than
+// MAX_PATH characters in `path`; zero on failure with a NUL-terminated
+// string in `path`: the folder that could not be found or made, or "".
 
 using BOOL = int;
 using HWND = void*;

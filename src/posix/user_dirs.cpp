@@ -28,17 +28,13 @@ int keyIndex(const char* key, std::size_t length)
 // ends first.
 char* unescape(char* at)
 {
-    char* const value = at;
-    for (char* out = at; *at != '\0'; ++out) {
-        char c = *at++;
+    for (char *value = at, *out = at; *at != '\0'; ++out) {
+        const char c = *at++;
         if (c == '"') {
             *out = '\0';
             return value;
         }
-        if (c == '\\' && *at != '\0') {
-            c = *at++;
-        }
-        *out = c;
+        *out = c == '\\' && *at != '\0' ? *at++ : c;
     }
     return nullptr;
 }
@@ -82,10 +78,8 @@ void UserDirs::parse(char* text, std::size_t size)
 {
     char* const end = text + size;
     for (char* line = text; line < end;) {
-        auto* lineEnd = static_cast<char*>(std::memchr(line, '\n', static_cast<std::size_t>(end - line)));
-        if (lineEnd == nullptr) {
-            lineEnd = end;
-        }
+        char* lineEnd = static_cast<char*>(std::memchr(line, '\n', static_cast<std::size_t>(end - line)));
+        lineEnd = lineEnd != nullptr ? lineEnd : end;
         *lineEnd = '\0';
         parseLine(line, values);
         line = lineEnd + 1;

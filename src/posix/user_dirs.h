@@ -21,11 +21,10 @@ struct UserDirValue {
 
 // The values of user-dirs.dirs, given the file's text: each line of the form
 //     XDG_NAME_DIR="$HOME/relative"   or   XDG_NAME_DIR="/absolute"
-// assigns NAME, the last one winning; any other line is skipped.  The file
-// is read, never run as the shell script it also is.  (What the file may
-// hold is the manual page's FILES section.)  `text` holds `size` bytes and
-// room for one more.  Each line's end is made a NUL and values are
-// unescaped in place: they point into `text`, which must outlive them.
+// assigns NAME, the last one winning; any other line is skipped (the
+// manual page's FILES section).  The file is read, never run as a script.
+// `text` holds `size` bytes and room for one more; each line's end is made
+// a NUL and values are unescaped in place, pointing into `text`.
 struct UserDirs {
     UserDirValue values[userDirCount];
 
