@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Debian's package checker finds no error and no warning in the release's
-# .deb (info and pedantic notes may remain; the README names them).
+# .deb (info and pedantic notes may remain; CONTRIBUTING.md names them).
 #   lintian_test.sh RELEASE_DIR
 set -uo pipefail
 source "$(dirname "$0")/checks.sh"

@@ -439,7 +439,7 @@ TEST(UserDirs, ReadsQuotingEscapesAndOnlyWellFormedLines)
                        "XDG_DOCUMENTS_DIR=\"/open quote\n"
                        "XDG_PICTURES_DIR=\"\\$HOME/escaped\"\n"
                        "XDG_PICTURES_DIR=\"/nul\0inside\"\n"
-                       "XDG_PUBLICSHARE_DIR=\"$HOME\""s;
+                       "XDG_PUBLICSHARE_DIR=\"$HOME\" XDG_DESKTOP_DIR=\"/on the same line\""s;
     UserDirs userDirs;
     userDirs.parse(text.data(), text.size());
     const UserDirValue& d = userDirs.value(UserDir::Desktop);

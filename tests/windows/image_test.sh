@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Checks a built folderreport.exe without running it: PE format and machine,
 # console subsystem, size, an import table that a fresh Windows can satisfy
-# (SHGetSpecialFolderPathA by name from SHELL32.dll, KERNEL32.dll and
-# msvcrt.dll, nothing else), the image flags of a console program (ASLR with
-# its relocations, DEP, terminal-server aware) and its application manifest.
+# (SHGetSpecialFolderPathA and SHGetSpecialFolderPathW by name from
+# SHELL32.dll, KERNEL32.dll and msvcrt.dll, nothing else), the image flags
+# of a console program (ASLR with its relocations, DEP, terminal-server
+# aware) and its application manifest.
 #   image_test.sh EXE i686-w64-mingw32|x86_64-w64-mingw32
 set -uo pipefail
 source "$(dirname "$0")/../checks.sh"
